@@ -1,0 +1,114 @@
+#include "settings/RegTool.h"
+
+#include <optional>
+
+#include "settings/UpperCase.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vantrel-reg query KEY | add KEY [/v NAME /d DATA] | delete KEY [/v NAME]"
+    "  (KEY: HKCU\\Software\\...)";
+constexpr const char* kRootName = "HKEY_CURRENT_USER";
+
+struct RegCommand {
+    std::string verb;
+    std::string keyPath;
+    std::optional<std::string> valueName;
+    std::optional<std::string> data;
+};
+
+/// The key path below HKEY_CURRENT_USER, or nothing when KEY names another root.
+std::optional<std::string> KeyPathBelowRoot(const std::string& key) {
+    for (const std::string root : {"HKCU", kRootName}) {
+        const std::string upper = UpperCase(key);
+        if (upper == root) return std::string();
+        if (upper.rfind(root + "\\", 0) == 0) return key.substr(root.size() + 1);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string>* OptionSlot(RegCommand& command, const std::string& option) {
+    if (option == "/V") return &command.valueName;
+    if (option == "/D") return &command.data;
+    return nullptr;
+}
+
+bool Fits(const RegCommand& command) {
+    if (command.verb == "query") return !command.valueName && !command.data;
+    if (command.verb == "add") return command.valueName.has_value() == command.data.has_value();
+    if (command.verb == "delete") return !command.data;
+    return false;
+}
+
+std::optional<RegCommand> Parse(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args.size() % 2 != 0) return std::nullopt;
+    const auto keyPath = KeyPathBelowRoot(args[1]);
+    if (!keyPath) return std::nullopt;
+    RegCommand command{args[0], *keyPath, {}, {}};
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        auto* slot = OptionSlot(command, UpperCase(args[i]));
+        if (slot == nullptr || slot->has_value()) return std::nullopt;
+        *slot = args[i + 1];
+    }
+    if (!Fits(command)) return std::nullopt;
+    return command;
+}
+
+std::string FullName(const std::string& keyPath) {
+    return keyPath.empty() ? kRootName : std::string(kRootName) + "\\" + keyPath;
+}
+
+int NotFound(std::ostream& err) {
+    err << "ERROR: The system was unable to find the specified registry key or value.\n";
+    return kRegNotFound;
+}
+
+int Query(Store& store, const RegCommand& command, std::ostream& out, std::ostream& err) {
+    if (!store.keyExists(command.keyPath)) return NotFound(err);
+    out << FullName(command.keyPath) << "\n";
+    for (const NamedValue& value : store.stringValues(command.keyPath))
+        out << "    " << value.name << "    REG_SZ    " << value.data << "\n";
+    out << "\n";
+    const std::string prefix = command.keyPath.empty() ? "" : command.keyPath + "\\";
+    for (const std::string& name : store.subKeys(command.keyPath))
+        out << FullName(prefix + name) << "\n";
+    return kRegOk;
+}
+
+int Add(Store& store, const RegCommand& command) {
+    if (command.valueName)
+        store.setStringValue(command.keyPath, *command.valueName, *command.data);
+    else
+        store.createKey(command.keyPath);
+    return kRegOk;
+}
+
+int Delete(Store& store, const RegCommand& command, std::ostream& err) {
+    const bool existed = command.valueName ? store.deleteValue(command.keyPath, *command.valueName)
+                                           : store.deleteKey(command.keyPath);
+    return existed ? kRegOk : NotFound(err);
+}
+
+}  // namespace
+
+int RunRegTool(const std::vector<std::string>& args, Store& store, std::ostream& out,
+               std::ostream& err) {
+    const auto command = Parse(args);
+    if (!command) {
+        err << kUsage << "\n";
+        return kRegUsage;
+    }
+    try {
+        if (command->verb == "query") return Query(store, *command, out, err);
+        if (command->verb == "add") return Add(store, *command);
+        return Delete(store, *command, err);
+    } catch (const StoreError& error) {
+        err << "ERROR: " << error.what() << "\n";
+        return kRegStoreFailure;
+    }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,17 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "settings/RegTool.h"
+#include "settings/Store.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    vantrel::OpenedStore opened = vantrel::OpenUserStore();
+    if (opened.problem) {
+        std::cerr << "ERROR: the settings store " << opened.location
+                  << " cannot be used: " << *opened.problem << "\n";
+        return vantrel::kRegStoreFailure;
+    }
+    return vantrel::RunRegTool(args, *opened.store, std::cout, std::cerr);
+}
