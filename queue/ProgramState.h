@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "queue/ScriptTable.h"
+
+namespace vantrel {
+
+inline constexpr const char* kSettingsKeyPath = "Software\\Dravell\\Kestrim";
+inline constexpr const char* kQueueRecordKeyPath = "Software\\Dravell\\Kestrim\\EssCmdList";
+
+/// What the program keeps for its whole life, apart from any window.
+struct ProgramState {
+    std::string settingsKeyPath;
+    std::string queueRecordKeyPath;
+    ScriptTable scriptTable{};
+    /// The table row at which the last launch step stopped.
+    std::int32_t RunIndex = 0;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,37 @@
+#include "queue/QueueRecord.h"
+
+#include "queue/QueueEntry.h"
+
+namespace vantrel {
+
+constexpr auto HKCU = RootKey::HKEY_CURRENT_USER;
+
+std::vector<std::string> QueueRecord::names() { return registry_.EnumSubKeys(HKCU, keyPath_); }
+
+std::string QueueRecord::entryKeyPath(std::string_view keyName) const {
+    return keyPath_ + "\\" + std::string(keyName);
+}
+
+void QueueRecord::createEntryKey(std::string_view keyName) {
+    registry_.CreateKey(HKCU, entryKeyPath(keyName));
+}
+
+void QueueRecord::deleteEntryKey(std::string_view keyName) {
+    registry_.DeleteKey(HKCU, entryKeyPath(keyName));
+}
+
+void QueueRecord::renumberEntryKey(std::string_view oldKeyName, std::string_view newKeyName) {
+    createEntryKey(newKeyName);
+    deleteEntryKey(oldKeyName);
+}
+
+void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table) {
+    const std::vector<std::string> names = record.names();
+    for (std::size_t i = 0; i < names.size() && i < kMaxLoadedEntries; ++i) {
+        const std::string entryText = EntryTextFromKeyName(names[i]);
+        list.append(entryText);
+        if (i < table.size()) table[i].entryText = entryText;
+    }
+}
+
+}  // namespace vantrel

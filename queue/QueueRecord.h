@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "queue/ListBox.h"
+#include "queue/ScriptTable.h"
+#include "settings/Module1.h"
+
+namespace vantrel {
+
+/// The saved queue: one key per entry under the queue record key, named by
+/// the entry key name; their ascending order is the queue order.
+class QueueRecord {
+public:
+    QueueRecord(Module1& registry, std::string keyPath)
+        : registry_(registry), keyPath_(std::move(keyPath)) {}
+
+    /// The entry key names in record order.
+    std::vector<std::string> names();
+    void createEntryKey(std::string_view keyName);
+    void deleteEntryKey(std::string_view keyName);
+    /// Creates the new key before it deletes the old one.
+    void renumberEntryKey(std::string_view oldKeyName, std::string_view newKeyName);
+
+    Module1& registry() { return registry_; }
+
+private:
+    std::string entryKeyPath(std::string_view keyName) const;
+
+    Module1& registry_;
+    std::string keyPath_;
+};
+
+/// The list holds at most this many loaded entries: one per table row and one more.
+constexpr int kMaxLoadedEntries = kScriptTableRows + 1;
+
+/// Fills the list and column 0 of the table from the record, in record order.
+/// The 101st entry gets a list item but no row; later entries are not loaded.
+void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table);
+
+}  // namespace vantrel

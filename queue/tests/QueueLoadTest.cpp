@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "queue/ProgramState.h"
+#include "queue/QueueRecord.h"
+#include "testing/MemoryListBox.h"
+#include "testing/TempConfigHome.h"
+
+namespace vantrel {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class QueueLoadTest : public ::testing::Test {
+protected:
+    testing::TempConfigHome home;
+    std::unique_ptr<Store> store = OpenUserStore().store;
+    Module1 registry{*store};
+    QueueRecord record{registry, kQueueRecordKeyPath};
+    testing::MemoryListBox list;
+    ScriptTable table{};
+
+    // Three-digit names, so that the record order is the numeric order.
+    void seed(int count) {
+        StoreTransaction transaction(*store);
+        for (int i = count; i >= 1; --i) record.createEntryKey("e" + std::to_string(1000 + i));
+        transaction.commit();
+    }
+};
+
+TEST_F(QueueLoadTest, LoadsInRecordOrderIntoListAndTable) {
+    record.createEntryKey("02-/b/y.txt");
+    record.createEntryKey("01-/a/x.txt");
+    record.createEntryKey("abc");
+    LoadQueue(record, list, table);
+    EXPECT_EQ(list.texts(), (Texts{"01-/a/x.txt", "02-/b/y.txt", "abc"}));
+    EXPECT_EQ(table[0].entryText, "01-/a/x.txt");
+    EXPECT_EQ(table[1].entryText, "02-/b/y.txt");
+    EXPECT_EQ(table[2].entryText, "abc");
+    EXPECT_EQ(table[3].entryText, "");
+    EXPECT_EQ(table[0].runState, "");
+}
+
+TEST_F(QueueLoadTest, AnEmptyOrMissingRecordLoadsNothing) {
+    LoadQueue(record, list, table);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(table[0].entryText, "");
+}
+
+TEST_F(QueueLoadTest, OneHundredAndOneEntriesFillEveryRowAndOneMoreItem) {
+    seed(101);
+    LoadQueue(record, list, table);
+    ASSERT_EQ(list.count(), 101);
+    EXPECT_EQ(table[99].entryText, list.text(99));
+    EXPECT_EQ(list.text(100), "e1101");
+}
+
+TEST_F(QueueLoadTest, NoMoreThanOneHundredAndOneItemsAreLoaded) {
+    seed(105);
+    LoadQueue(record, list, table);
+    EXPECT_EQ(list.count(), 101);
+}
+
+TEST_F(QueueLoadTest, RenumberingAKeyReplacesIt) {
+    record.createEntryKey("02-/b");
+    record.renumberEntryKey("02-/b", "01-/b");
+    EXPECT_EQ(record.names(), (Texts{"01-/b"}));
+}
+
+}  // namespace
+}  // namespace vantrel

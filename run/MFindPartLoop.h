@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "run/Notice.h"
+#include "run/WindowList.h"
+
+namespace vantrel {
+
+/// How a window title is matched against the partial window title.
+enum MatchMode : std::int16_t {
+    MatchStartsWith = 0,
+    MatchContains = 1,
+};
+
+/// Titles take part in the comparison with this many characters at most.
+constexpr std::size_t kTitleCharacters = 255;
+
+/// The window-title search. Upper-cased titles are compared with the
+/// upper-cased partial title; owned windows and untitled windows never match,
+/// and a mode other than the two above matches nothing.
+namespace MFindPartLoop {
+
+bool TitleMatches(std::string_view title, std::string_view partialTitle, std::int16_t mode);
+
+std::int32_t CountMatchingWindows(WindowList& windows, std::string_view partialTitle,
+                                  std::int16_t mode);
+
+/// The first matching window from the top of the stacking order, or 0.
+WindowHandle FindFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,
+                                     std::int16_t mode);
+
+/// Restores the first matching window when minimized and brings it to the
+/// front; says "No matching applications found." when none matches.
+void ActivateMatchingWindow(WindowList& windows, Notice& notice, std::string_view partialTitle,
+                            std::int16_t mode);
+
+}  // namespace MFindPartLoop
+
+}  // namespace vantrel
