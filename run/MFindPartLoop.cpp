@@ -27,12 +27,17 @@ bool TitleMatches(std::string_view title, std::string_view partialTitle, std::in
     }
 }
 
-std::int32_t CountMatchingWindows(WindowList& windows, std::string_view partialTitle,
-                                  std::int16_t mode) {
+std::int32_t CountMatchingWindows(const std::vector<TopLevelWindow>& walk,
+                                  std::string_view partialTitle, std::int16_t mode) {
     std::int32_t count = 0;
-    for (const TopLevelWindow& window : windows.topLevelWindows())
+    for (const TopLevelWindow& window : walk)
         if (Matches(window, partialTitle, mode)) ++count;
     return count;
+}
+
+std::int32_t CountMatchingWindows(WindowList& windows, std::string_view partialTitle,
+                                  std::int16_t mode) {
+    return CountMatchingWindows(windows.topLevelWindows(), partialTitle, mode);
 }
 
 WindowHandle FindFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,

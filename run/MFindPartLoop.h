@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "run/Notice.h"
 #include "run/WindowList.h"
@@ -23,6 +24,10 @@ constexpr std::size_t kTitleCharacters = 255;
 namespace MFindPartLoop {
 
 bool TitleMatches(std::string_view title, std::string_view partialTitle, std::int16_t mode);
+
+/// Counts in a walk already taken, so one walk can serve several questions.
+std::int32_t CountMatchingWindows(const std::vector<TopLevelWindow>& walk,
+                                  std::string_view partialTitle, std::int16_t mode);
 
 std::int32_t CountMatchingWindows(WindowList& windows, std::string_view partialTitle,
                                   std::int16_t mode);

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/MainView.h"
+#include "queue/ProgramState.h"
+#include "queue/QueueRecord.h"
+#include "run/RunController.h"
+#include "settings/Module1.h"
+
+namespace vantrel {
+
+/// Why the user's store could not be used, so start-up can say so.
+struct StoreProblem {
+    std::string location;
+    std::string reason;
+};
+
+/// The decisions of the main window: its start-up, the stored concurrency,
+/// and the run. The window forwards its events here and only shows.
+class FindPart {
+public:
+    FindPart(ProgramState& state, Module1& registry, MainView& view, WindowList& windows,
+             Launcher& launcher, std::optional<StoreProblem> storeProblem = std::nullopt);
+
+    void Form_Load();
+    /// Both store the concurrency exactly as shown, at once.
+    void cboCalcs_Change();
+    void cboCalcs_Click();
+
+    RunController& run() { return run_; }
+    QueueRecord& queueRecord() { return record_; }
+
+private:
+    void restoreConcurrency();
+
+    ProgramState& state_;
+    Module1& registry_;
+    MainView& view_;
+    QueueRecord record_;
+    RunController run_;
+    std::optional<StoreProblem> storeProblem_;
+};
+
+/// The queue list's sideways extent in pixels for the screen's twips per pixel.
+int ListHorizontalExtent(double twipsPerPixel);
+
+/// The concurrency the drop-down list offers.
+bool IsConcurrencyChoice(std::string_view text);
+
+}  // namespace vantrel

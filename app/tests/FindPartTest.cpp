@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "app/FindPart.h"
+#include "testing/FakeDesktop.h"
+#include "testing/FakeMainView.h"
+#include "testing/TempConfigHome.h"
+
+namespace vantrel {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class StartUpTest : public ::testing::Test {
+protected:
+    testing::TempConfigHome home;
+    std::unique_ptr<Store> store = OpenUserStore().store;
+    Module1 registry{*store};
+    ProgramState state;
+    testing::FakeMainView view;
+    testing::FakeDesktop desktop;
+
+    void start(std::optional<StoreProblem> problem = std::nullopt) {
+        FindPart form(state, registry, view, desktop, desktop, std::move(problem));
+        form.Form_Load();
+    }
+    std::optional<std::string> storedConcurrency() {
+        return store->stringValue(kSettingsKeyPath, "Id");
+    }
+};
+
+TEST_F(StartUpTest, AFirstStartCreatesTheKeysAndShowsTheDefaults) {
+    start();
+    EXPECT_TRUE(store->keyExists(kQueueRecordKeyPath));
+    EXPECT_EQ(view.list.count(), 0);
+    EXPECT_EQ(view.concurrency, "1");
+    EXPECT_EQ(view.title, "esscmd.exe");
+    EXPECT_EQ(state.settingsKeyPath, "Software\\Dravell\\Kestrim");
+    EXPECT_TRUE(view.notices.empty());
+    EXPECT_FALSE(storedConcurrency().has_value());
+    EXPECT_FALSE(view.launchTimerOn || view.monitorTimerOn);
+}
+
+TEST_F(StartUpTest, TheSavedQueueFillsTheListAndTheTable) {
+    store->createKey(std::string(kQueueRecordKeyPath) + "\\02-/b/y.txt");
+    store->createKey(std::string(kQueueRecordKeyPath) + "\\01-/a/x.txt");
+    start();
+    EXPECT_EQ(view.list.texts(), (Strings{"01-/a/x.txt", "02-/b/y.txt"}));
+    EXPECT_EQ(state.scriptTable[1].entryText, "02-/b/y.txt");
+}
+
+TEST_F(StartUpTest, TheStoredConcurrencyIsShownWhenItIsAChoice) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"4", "4"}, {"8", "8"}, {"", "1"}, {"abc", "1"}, {"0", "1"}, {"9", "1"}, {" 4", "1"}};
+    for (const auto& [stored, shown] : cases) {
+        store->setStringValue(kSettingsKeyPath, "Id", stored);
+        start();
+        EXPECT_EQ(view.concurrency, shown) << "stored: '" << stored << "'";
+        EXPECT_EQ(storedConcurrency(), stored) << "start-up must not rewrite it";
+    }
+}
+
+TEST_F(StartUpTest, PickingAConcurrencyStoresItAtOnce) {
+    FindPart form(state, registry, view, desktop, desktop);
+    form.Form_Load();
+    view.concurrency = "6";
+    form.cboCalcs_Click();
+    EXPECT_EQ(storedConcurrency(), "6");
+    start();
+    EXPECT_EQ(view.concurrency, "6");
+}
+
+TEST_F(StartUpTest, TheListExtentFollowsTheScreensTwipsPerPixel) {
+    start();
+    EXPECT_EQ(view.horizontalExtent, 33);
+    view.twips = 12;
+    start();
+    EXPECT_EQ(view.horizontalExtent, 42);
+    EXPECT_EQ(ListHorizontalExtent(8), 62);  // 62.5: halves go to the even neighbour
+    EXPECT_EQ(ListHorizontalExtent(500.0 / 63.5), 64);
+}
+
+TEST_F(StartUpTest, AStoreThatCannotBeUsedIsReportedOnce) {
+    start(StoreProblem{"/home/u/.config/vantrel/registry.sqlite3", "file is not a database"});
+    ASSERT_EQ(view.notices.size(), 1u);
+    const std::string& text = view.notices[0];
+    EXPECT_NE(text.find("/home/u/.config/vantrel/registry.sqlite3"), std::string::npos);
+    EXPECT_NE(text.find("file is not a database"), std::string::npos);
+    EXPECT_NE(text.find("will not be kept"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,155 @@
+#include "run/RunController.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "queue/QueueEntry.h"
+#include "run/MFindPartLoop.h"
+
+namespace vantrel {
+
+namespace {
+
+// Counts the windows that carry this command line in their title.
+std::int32_t WindowsCarrying(const std::vector<TopLevelWindow>& walk, std::string_view commandLine) {
+    return MFindPartLoop::CountMatchingWindows(walk, commandLine, MatchContains);
+}
+
+// Clears the flag however the guarded call ends.
+class Guard {
+public:
+    explicit Guard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Guard() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+std::string CommandLine(std::string_view scriptPath) {
+    return std::string(kScriptTool) + " \"" + std::string(scriptPath) + "\"";
+}
+
+RunController::RunController(ProgramState& state, RunView& view, WindowList& windows,
+                             Launcher& launcher, Clock clock)
+    : state_(state), view_(view), windows_(windows), launcher_(launcher), clock_(std::move(clock)) {}
+
+int RunController::concurrency() {
+    const std::string text = view_.concurrencyText();
+    int n = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    // Only a stored value edited by hand can be no number; one at a time is the safe reading.
+    if (error != std::errc() || end != text.data() + text.size() || n < 1) return 1;
+    return n;
+}
+
+std::string RunController::partialTitle() {
+    std::string title = view_.partialWindowTitle();
+    const auto first = title.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return title.substr(first, title.find_last_not_of(' ') - first + 1);
+}
+
+void RunController::cmdRun_Click() {
+    const std::string caption = view_.runCaption();
+    if (caption == kStartCaption)
+        start();
+    else if (caption == kStopCaption)
+        stop();
+    else
+        view_.closeWindow();
+}
+
+void RunController::start() {
+    view_.setLaunchTimerOn(true);
+    view_.setRunCaption(kStopCaption);
+    view_.setEditingEnabled(false);
+}
+
+void RunController::stop() {
+    view_.setLaunchTimerOn(false);
+    view_.setMonitorTimerOn(true);
+    view_.setRunCaption(kStartCaption);
+    view_.setEditingEnabled(true);
+}
+
+void RunController::finish() {
+    view_.setLaunchTimerOn(false);
+    view_.setRunCaption(kFinishedCaption);
+    view_.setEditingEnabled(true);
+}
+
+void RunController::Timer1_Timer() { CheckAndLaunch(partialTitle(), MatchContains); }
+
+void RunController::Command1_Click() {
+    if (view_.startsWithChosen())
+        MFindPartLoop::ActivateMatchingWindow(windows_, view_, partialTitle(), MatchStartsWith);
+    else
+        CheckAndLaunch(partialTitle(), MatchContains);
+}
+
+std::int32_t RunController::pendingLaunches(const std::vector<TopLevelWindow>& walk) {
+    const auto now = clock_();
+    std::erase_if(pending_, [&](const PendingLaunch& launch) {
+        return now - launch.startedAt >= kWindowGrace ||
+               WindowsCarrying(walk, launch.commandLine) > launch.windowsBefore;
+    });
+    return static_cast<std::int32_t>(pending_.size());
+}
+
+void RunController::CheckAndLaunch(std::string_view partialTitle, std::int16_t mode) {
+    // The message boxes below let ticks through; a second check inside the
+    // first would show stale counts and could start one script too many.
+    if (checking_) return;
+    Guard guard(checking_);
+    const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
+    const std::int32_t count = MFindPartLoop::CountMatchingWindows(walk, partialTitle, mode);
+    view_.showNotice(std::to_string(count));
+    if (count + pendingLaunches(walk) < concurrency()) LaunchNextScript();
+}
+
+void RunController::LaunchNextScript() {
+    ScriptTable& table = state_.scriptTable;
+    state_.RunIndex = 0;
+    while (state_.RunIndex < kScriptTableRows && !table[state_.RunIndex].runState.empty() &&
+           !table[state_.RunIndex].entryText.empty())
+        ++state_.RunIndex;
+    if (state_.RunIndex == kScriptTableRows) return finish();
+    ScriptRow& row = table[state_.RunIndex];
+    row.runState = kExecuted;
+    if (row.entryText.empty()) return finish();
+
+    const std::string scriptPath = ScriptPath(row.entryText);
+    const std::string commandLine = CommandLine(scriptPath);
+    view_.showNotice(commandLine);
+    if (!launch(commandLine, scriptPath)) {
+        row.runState.clear();
+        return stop();
+    }
+    view_.setStatus("Scripts Executed:  " + std::to_string(state_.RunIndex + 1));
+}
+
+bool RunController::launch(const std::string& commandLine, const std::string& scriptPath) {
+    const std::int32_t windowsBefore = WindowsCarrying(windows_.topLevelWindows(), commandLine);
+    try {
+        launcher_.startScript(commandLine, scriptPath);
+    } catch (const LaunchError& error) {
+        view_.showNotice(error.what());
+        return false;
+    }
+    pending_.push_back({commandLine, windowsBefore, clock_()});
+    return true;
+}
+
+void RunController::Timer2_Timer() {
+    const std::string title = partialTitle();
+    if (MFindPartLoop::CountMatchingWindows(windows_, title, MatchContains) > 0) {
+        const int n = concurrency();
+        const int completed = n < state_.RunIndex ? (state_.RunIndex - 1) - n : 0;
+        view_.setStatus("Scripts Completed:  " + std::to_string(completed));
+    }
+    if (concurrency() == state_.RunIndex) view_.setMonitorTimerOn(false);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include "queue/QueueEntry.h"
+#include "run/RunController.h"
+#include "testing/FakeDesktop.h"
+#include "testing/FakeMainView.h"
+
+namespace vantrel {
+namespace {
+
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+
+class RunControllerTest : public ::testing::Test {
+protected:
+    ProgramState state;
+    testing::FakeMainView view;
+    testing::FakeDesktop desktop;
+    std::chrono::steady_clock::time_point now{};
+    RunController run{state, view, desktop, desktop, [this] { return now; }};
+
+    RunControllerTest() {
+        view.title = "esscmd.exe";
+        view.concurrency = "1";
+    }
+    void queue(const Strings& paths) {
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            state.scriptTable[i].entryText = EntryText(static_cast<int>(i) + 1, paths[i]);
+    }
+    void tick() { run.Timer1_Timer(); }
+};
+
+TEST_F(RunControllerTest, AnEmptyQueueFinishesAtTheFirstTick) {
+    run.cmdRun_Click();
+    EXPECT_EQ(view.caption, kStopCaption);
+    EXPECT_TRUE(view.launchTimerOn);
+    EXPECT_FALSE(view.editingEnabled);
+    tick();
+    EXPECT_EQ(view.notices, (Strings{"0"}));
+    EXPECT_EQ(state.scriptTable[0].runState, kExecuted);
+    EXPECT_EQ(view.caption, kFinishedCaption);
+    EXPECT_FALSE(view.launchTimerOn);
+    EXPECT_TRUE(view.editingEnabled);
+    EXPECT_EQ(view.status, "");
+    run.cmdRun_Click();
+    EXPECT_TRUE(view.closed);
+}
+
+TEST_F(RunControllerTest, StartsScriptsInQueueOrderWhileFewerThanNRun) {
+    queue({"/calc/q1.txt", "/my scripts/q 2.txt", "/calc/q3.txt"});
+    view.concurrency = "2";
+    run.cmdRun_Click();
+    tick();
+    EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/calc/q1.txt\""}));
+    EXPECT_EQ(view.status, "Scripts Executed:  1");
+    desktop.mapStartedWindows();
+    tick();
+    EXPECT_EQ(view.notices.back(), "esscmd.exe \"/my scripts/q 2.txt\"");
+    EXPECT_EQ(view.status, "Scripts Executed:  2");
+    desktop.mapStartedWindows();
+    tick();
+    EXPECT_EQ(view.notices.back(), "2");
+    EXPECT_EQ(desktop.started, (Strings{"/calc/q1.txt", "/my scripts/q 2.txt"}));
+    desktop.closeWindowTitled("esscmd.exe \"/calc/q1.txt\"");
+    tick();
+    tick();
+    EXPECT_EQ(desktop.started.back(), "/calc/q3.txt");
+    EXPECT_EQ(view.caption, kStopCaption);
+    desktop.mapStartedWindows();
+    desktop.windows.clear();
+    tick();
+    EXPECT_EQ(view.caption, kFinishedCaption);
+    EXPECT_EQ(view.status, "Scripts Executed:  3");
+}
+
+TEST_F(RunControllerTest, AScriptWhoseWindowIsNotMappedYetStillCounts) {
+    queue({"/a", "/b"});
+    run.cmdRun_Click();
+    tick();
+    tick();  // the terminal of /a has not mapped its window yet
+    EXPECT_EQ(desktop.started, (Strings{"/a"}));
+    EXPECT_EQ(view.notices.back(), "0");
+    desktop.mapStartedWindows();
+    tick();
+    EXPECT_EQ(view.notices.back(), "1");
+    desktop.windows.clear();  // seen once, then ended
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
+}
+
+TEST_F(RunControllerTest, AWindowThatNeverShowsStopsCountingAfterTheGrace) {
+    queue({"/a", "/b"});
+    run.cmdRun_Click();
+    tick();
+    now += RunController::kWindowGrace - 1ms;
+    tick();
+    EXPECT_EQ(desktop.started.size(), 1u);
+    now += 1ms;
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
+}
+
+TEST_F(RunControllerTest, AnOlderWindowOfTheSameScriptDoesNotPassForTheNewOne) {
+    queue({"/same", "/same", "/other"});
+    view.concurrency = "2";
+    run.cmdRun_Click();
+    tick();
+    desktop.mapStartedWindows();
+    tick();  // second /same started, its window not there yet
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/same", "/same"}));
+}
+
+TEST_F(RunControllerTest, StopThenStartCarriesOnWithTheFirstUnexecutedRow) {
+    queue({"/a", "/b"});
+    run.cmdRun_Click();
+    tick();
+    desktop.mapStartedWindows();
+    tick();
+    run.cmdRun_Click();
+    EXPECT_EQ(view.caption, kStartCaption);
+    EXPECT_FALSE(view.launchTimerOn);
+    EXPECT_TRUE(view.monitorTimerOn);
+    EXPECT_TRUE(view.editingEnabled);
+    desktop.windows.clear();
+    run.cmdRun_Click();
+    EXPECT_TRUE(view.monitorTimerOn);
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
+    EXPECT_EQ(view.status, "Scripts Executed:  2");
+}
+
+TEST_F(RunControllerTest, MonitorReportsCompletedScriptsAndStopsAtN) {
+    desktop.openWindow("esscmd.exe \"/a\"");
+    view.concurrency = "2";
+    view.monitorTimerOn = true;
+    state.RunIndex = 5;
+    run.Timer2_Timer();
+    EXPECT_EQ(view.status, "Scripts Completed:  2");
+    EXPECT_TRUE(view.monitorTimerOn);
+    state.RunIndex = 2;
+    run.Timer2_Timer();
+    EXPECT_EQ(view.status, "Scripts Completed:  0");
+    EXPECT_FALSE(view.monitorTimerOn);
+    view.status = "unchanged";
+    view.monitorTimerOn = true;
+    desktop.windows.clear();
+    run.Timer2_Timer();
+    EXPECT_EQ(view.status, "unchanged");
+    EXPECT_FALSE(view.monitorTimerOn);
+}
+
+TEST_F(RunControllerTest, ATickDueWhileABoxIsOpenIsSkipped) {
+    queue({"/a", "/b"});
+    view.concurrency = "8";
+    run.cmdRun_Click();
+    view.onNotice = [this](const std::string&) { tick(); };
+    tick();
+    EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/a\""}));
+    EXPECT_EQ(desktop.started, (Strings{"/a"}));
+}
+
+TEST_F(RunControllerTest, AFailedLaunchStopsTheRunAndLeavesTheRowToRetry) {
+    queue({"/a"});
+    desktop.launchFailure = "esscmd.exe was not found on the search path.";
+    run.cmdRun_Click();
+    tick();
+    EXPECT_EQ(view.notices.back(), desktop.launchFailure);
+    EXPECT_EQ(view.caption, kStartCaption);
+    EXPECT_FALSE(view.launchTimerOn);
+    EXPECT_TRUE(view.monitorTimerOn);
+    EXPECT_TRUE(view.editingEnabled);
+    EXPECT_EQ(state.scriptTable[0].runState, "");
+    EXPECT_EQ(view.status, "");
+    desktop.launchFailure.clear();
+    run.cmdRun_Click();
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a"}));
+}
+
+TEST_F(RunControllerTest, OddConcurrencyAndEntryTextsDoNotBreakTheRun) {
+    state.scriptTable[0].entryText = "ab";
+    state.scriptTable[1].entryText = "01-";
+    view.concurrency = "abc";
+    desktop.openWindow("other window");
+    run.cmdRun_Click();
+    tick();
+    EXPECT_EQ(view.notices.back(), "esscmd.exe \"\"");
+    desktop.mapStartedWindows();
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{""}));  // N read as 1: one window matches
+}
+
+TEST_F(RunControllerTest, ATableOfExecutedEntriesFinishesWithoutMarking) {
+    for (int i = 0; i < kScriptTableRows; ++i)
+        state.scriptTable[i] = {EntryText(i + 1, "/s"), std::string(kExecuted)};
+    run.cmdRun_Click();
+    tick();
+    EXPECT_EQ(view.caption, kFinishedCaption);
+    EXPECT_TRUE(desktop.started.empty());
+}
+
+TEST_F(RunControllerTest, ActivateRestoresTheFirstMatchingWindowOrSaysThereIsNone) {
+    view.startsWith = true;
+    run.Command1_Click();
+    EXPECT_EQ(view.notices, (Strings{"No matching applications found."}));
+    desktop.openWindow("C:\\bin\\ESSCMD.EXE");
+    desktop.openWindow("ESSCMD.EXE \"/a\"");
+    const WindowHandle first = desktop.windows.front().handle;
+    desktop.minimized = {first};
+    run.Command1_Click();
+    EXPECT_EQ(desktop.activated, first);
+    EXPECT_TRUE(desktop.minimized.empty());
+    view.startsWith = false;
+    run.Command1_Click();
+    EXPECT_EQ(view.notices.back(), "2");
+}
+
+}  // namespace
+}  // namespace vantrel
