@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantrel::testing {
+
+/// Answers every message box that comes up while it lives, as a person would:
+/// it reads the box, then clicks one of its buttons with the mouse.
+class MessageBoxAnswerer {
+public:
+    struct Seen {
+        std::string title;
+        std::string text;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+    };
+    using Choice = std::function<QMessageBox::StandardButton(const Seen&)>;
+
+    explicit MessageBoxAnswerer(Choice choice = [](const Seen&) { return QMessageBox::Ok; })
+        : choice_(std::move(choice)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] { answerOpenBox(); });
+        poll_.start(5);
+    }
+
+    std::vector<Seen> seen;
+
+    std::vector<std::string> texts() const {
+        std::vector<std::string> all;
+        for (const Seen& box : seen) all.push_back(box.text);
+        return all;
+    }
+
+private:
+    void answerOpenBox() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        // A clicked box hides at once, so it is never answered twice.
+        if (box == nullptr || !box->isVisible()) return;
+        const Seen read{box->windowTitle().toStdString(), box->text().toStdString(), box->icon(),
+                        box->standardButtons()};
+        seen.push_back(read);
+        QTest::mouseClick(box->button(choice_(read)), Qt::LeftButton);
+    }
+
+    Choice choice_;
+    QTimer poll_;
+};
+
+}  // namespace vantrel::testing
