@@ -8,7 +8,7 @@ namespace {
 TEST(TitleMatchTest, ComparesWithoutRegardToCaseInBothModes) {
     EXPECT_TRUE(MFindPartLoop::TitleMatches("C:\\ESSBASE\\BIN\\ESSCMD.EXE", "esscmd.exe", MatchContains));
     EXPECT_FALSE(MFindPartLoop::TitleMatches("C:\\ESSBASE\\BIN\\ESSCMD.EXE", "esscmd.exe", MatchStartsWith));
-    EXPECT_TRUE(MFindPartLoop::TitleMatches("ESSCMD.EXE \"/tmp/a b.txt\"", "esscmd.exe", MatchStartsWith));
+    EXPECT_TRUE(MFindPartLoop::TitleMatches("ESSCMD.EXE \"/calc/a b.txt\"", "esscmd.exe", MatchStartsWith));
     EXPECT_TRUE(MFindPartLoop::TitleMatches("\xC3\xA9t\xC3\xA9 report", "\xC3\x89T\xC3\x89", MatchContains));
 }
 
