@@ -13,11 +13,12 @@ std::string QueueRecord::entryKeyPath(std::string_view keyName) const {
 }
 
 void QueueRecord::createEntryKey(std::string_view keyName) {
-    registry_.CreateKey(HKCU, entryKeyPath(keyName));
+    if (!keyName.empty()) registry_.store().createKey(entryKeyPath(keyName));
 }
 
 void QueueRecord::deleteEntryKey(std::string_view keyName) {
-    registry_.DeleteKey(HKCU, entryKeyPath(keyName));
+    // An empty name would address the queue record key itself.
+    if (!keyName.empty()) registry_.store().deleteKey(entryKeyPath(keyName));
 }
 
 void QueueRecord::renumberEntryKey(std::string_view oldKeyName, std::string_view newKeyName) {

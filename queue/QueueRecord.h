@@ -12,6 +12,11 @@ namespace vantrel {
 
 /// The saved queue: one key per entry under the queue record key, named by
 /// the entry key name; their ascending order is the queue order.
+///
+/// Changes go to the store itself and throw StoreError when it refuses them,
+/// so that a command can roll back all it has done instead of keeping half of
+/// it. An empty name stands for no key (a key name cannot be empty): creating
+/// or deleting it does nothing.
 class QueueRecord {
 public:
     QueueRecord(Module1& registry, std::string keyPath)

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "run/Notice.h"
+#include "queue/Notice.h"
 #include "run/WindowList.h"
 
 namespace vantrel {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "run/Notice.h"
+#include "queue/Notice.h"
 
 namespace vantrel {
 

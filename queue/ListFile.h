@@ -1,0 +1,32 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A list file holds one entry text per line, in queue order, as 8-bit text
+// (UTF-8 here) without a byte-order mark.
+
+namespace vantrel {
+
+/// A list file that cannot be read or written; what() says why.
+class ListFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The lines of the list file at `path` (UTF-8), each without its line end
+/// (CR LF or LF). A last line without a line end is a line; a line end at the
+/// very end adds none; an empty line is an empty text. The whole file is read
+/// before anything is returned. Throws ListFileError when the file cannot be
+/// opened or read, or holds NUL bytes, which no list file does.
+std::vector<std::string> ReadListFile(const std::string& path);
+
+/// Writes every line followed by CR LF; no lines give an empty file. An
+/// existing file is replaced only once the new content is complete: it is
+/// written beside it under a temporary name and then renamed over it.
+/// Throws ListFileError when the file cannot be created or written, leaving
+/// an existing file as it was.
+void WriteListFile(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace vantrel

@@ -1,0 +1,132 @@
+#include "queue/QueueDraft.h"
+
+#include "queue/QueueEntry.h"
+
+namespace vantrel {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// Whether the text starts with a two-digit number and one more character,
+/// the prefix that stays with a position when scripts change places.
+bool HasEntryPrefix(const std::string& text) {
+    return text.size() >= 3 && IsDigit(text[0]) && IsDigit(text[1]);
+}
+
+std::string Prefix(const std::string& text) { return text.substr(0, 3); }
+
+/// Renumbers the key `name` by `delta` and returns the entry text of its new
+/// name. A name without an entry number keeps its key and its text.
+std::string RenumberKey(QueueRecord& record, const std::string& name, int delta) {
+    const std::optional<std::string> renumbered = RenumberedEntryText(name, delta);
+    if (!renumbered) return EntryTextFromKeyName(name);
+    record.renumberEntryKey(name, *renumbered);
+    return EntryTextFromKeyName(*renumbered);
+}
+
+}  // namespace
+
+QueueDraft::QueueDraft(const ListBox& list, const ScriptTable& table) : table_(table) {
+    rows_.reserve(list.count());
+    for (int row = 0; row < list.count(); ++row)
+        rows_.push_back({list.text(row), list.isSelected(row)});
+}
+
+void QueueDraft::setTableText(int row, const std::string& text) {
+    if (row < kScriptTableRows) table_[row].entryText = text;
+}
+
+void QueueDraft::appendEntries(QueueRecord& record, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        const std::string entryText = EntryText(count() + 1, path);
+        record.createEntryKey(EntryKeyName(entryText));
+        rows_.push_back({entryText});
+    }
+}
+
+void QueueDraft::removeSelected(QueueRecord& record) {
+    for (int row = count() - 1; row >= 0; --row)
+        if (rows_[row].selected) removeRow(record, row);
+}
+
+void QueueDraft::removeRow(QueueRecord& record, int row) {
+    // The record is read again for every removed row, and its k-th name taken
+    // as row k's key. When it holds more or fewer names than there are rows
+    // (another program changed it), that pairing would reach rows that do not
+    // exist; the rows' own texts then name the keys to renumber, and keys that
+    // no row shows are left alone.
+    const std::vector<std::string> names = record.names();
+    const bool paired = static_cast<int>(names.size()) == count();
+    // Deleted first: a lower neighbour with the same path is renumbered to this very name.
+    record.deleteEntryKey(EntryKeyName(rows_[row].text));
+    for (int below = row + 1; below < count(); ++below) {
+        const std::string name = paired ? names[below] : EntryKeyName(rows_[below].text);
+        rows_[below].text = RenumberKey(record, name, -1);
+        setTableText(below - 1, rows_[below].text);
+    }
+    rows_.erase(rows_.begin() + row);
+    if (count() < kScriptTableRows) table_[count()] = ScriptRow{};
+}
+
+bool QueueDraft::moveSelected(QueueRecord& record, MoveDirection direction) {
+    const int n = count();
+    const bool up = direction == MoveDirection::Up;
+    for (int visit = 0; visit < n; ++visit) {
+        const int row = up ? visit : n - 1 - visit;
+        if (!rows_[row].selected) continue;
+        const int neighbour = up ? row - 1 : row + 1;
+        if (neighbour < 0 || neighbour >= n) return false;
+        if (!exchangeScripts(record, std::min(row, neighbour), std::max(row, neighbour)))
+            return false;
+        rows_[row].selected = false;
+        rows_[neighbour].selected = true;
+    }
+    return true;
+}
+
+bool QueueDraft::exchangeScripts(QueueRecord& record, int upper, int lower) {
+    Row& top = rows_[upper];
+    Row& bottom = rows_[lower];
+    // A row without an entry number (from an imported list) has no number to
+    // keep; the whole move is given up rather than inventing one.
+    if (!HasEntryPrefix(top.text) || !HasEntryPrefix(bottom.text)) return false;
+    const std::string newTop = Prefix(top.text) + ScriptPath(bottom.text);
+    const std::string newBottom = Prefix(bottom.text) + ScriptPath(top.text);
+    // Both old keys go before the new ones come: with equal paths the new names
+    // are the old ones, and both must remain.
+    record.deleteEntryKey(EntryKeyName(top.text));
+    record.deleteEntryKey(EntryKeyName(bottom.text));
+    record.createEntryKey(EntryKeyName(newTop));
+    record.createEntryKey(EntryKeyName(newBottom));
+    top.text = newTop;
+    bottom.text = newBottom;
+    setTableText(upper, newTop);
+    setTableText(lower, newBottom);
+    return true;
+}
+
+void QueueDraft::replaceAll(QueueRecord& record, const std::vector<std::string>& entryTexts) {
+    // Every key goes, also those no row shows, so the record holds the new queue alone.
+    for (const std::string& name : record.names()) record.deleteEntryKey(name);
+    rows_.clear();
+    table_ = ScriptTable{};
+    for (const std::string& entryText : entryTexts) {
+        record.createEntryKey(EntryKeyName(entryText));
+        rows_.push_back({entryText});
+    }
+}
+
+void QueueDraft::showIn(ListBox& list, ScriptTable& table) const {
+    while (list.count() > count()) list.removeAt(list.count() - 1);
+    for (int row = 0; row < count(); ++row) {
+        if (row == list.count())
+            list.append(rows_[row].text);
+        else if (list.text(row) != rows_[row].text)
+            list.setText(row, rows_[row].text);
+        if (list.isSelected(row) != rows_[row].selected) list.setSelected(row, rows_[row].selected);
+    }
+    table = table_;
+}
+
+}  // namespace vantrel

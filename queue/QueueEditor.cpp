@@ -1,0 +1,173 @@
+#include "queue/QueueEditor.h"
+
+#include <optional>
+
+#include "queue/ListFile.h"
+#include "queue/QueueEntry.h"
+
+namespace vantrel {
+
+namespace {
+
+const std::string kMaxEntriesText = std::to_string(kMaxEntries);
+
+std::string TooManyToAddText(int queued, std::size_t adding) {
+    return "The queue can hold at most " + kMaxEntriesText + " scripts and holds " +
+           std::to_string(queued) + " now; adding " + std::to_string(adding) +
+           " more would pass that, so none has been added.";
+}
+
+std::string StoreFailureText(const char* reason) {
+    return "The queue could not be saved in the settings store: " + std::string(reason) +
+           ".\n\nIt has been left as it was.";
+}
+
+std::string ImportFailureText(const std::string& file, const std::string& reason) {
+    return "The list file " + file + " cannot be imported: " + reason +
+           ".\n\nThe queue has been left as it was.";
+}
+
+std::string RemoveQuestion(int selectedCount, const std::string& currentText) {
+    if (selectedCount >= 2)
+        return "Are you sure you want to remove all " + std::to_string(selectedCount) + " items?";
+    return "Are you sure you want to remove " + currentText + "?";
+}
+
+int SelectedCount(const ListBox& list) {
+    int selected = 0;
+    for (int row = 0; row < list.count(); ++row) selected += list.isSelected(row) ? 1 : 0;
+    return selected;
+}
+
+std::string CurrentText(const ListBox& list) {
+    const int current = list.currentIndex();
+    return current >= 0 && current < list.count() ? list.text(current) : std::string();
+}
+
+std::vector<std::string> Texts(const ListBox& list) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < list.count(); ++row) texts.push_back(list.text(row));
+    return texts;
+}
+
+/// Why the first of the texts that cannot be stored is refused, if any is.
+std::optional<std::string> FirstRefusal(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts)
+        if (std::optional<std::string> refusal = PathRefusal(text)) return refusal;
+    return std::nullopt;
+}
+
+std::optional<std::string> ImportRefusal(const std::string& file,
+                                         const std::vector<std::string>& lines) {
+    if (lines.size() > static_cast<std::size_t>(kMaxEntries))
+        return "The list file " + file + " has " + std::to_string(lines.size()) +
+               " lines, but the queue can hold at most " + kMaxEntriesText +
+               " scripts.\n\nNothing has been imported.";
+    if (std::optional<std::string> refusal = FirstRefusal(lines))
+        return "The list file " + file + " cannot be imported.\n\n" + *refusal;
+    return std::nullopt;
+}
+
+}  // namespace
+
+QueueEditor::QueueEditor(ProgramState& state, QueueRecord& record, ListBox& list, Notice& notice,
+                         Prompt& prompt, FileChooser& chooser)
+    : state_(state),
+      record_(record),
+      list_(list),
+      notice_(notice),
+      prompt_(prompt),
+      chooser_(&chooser) {}
+
+void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
+    QueueDraft draft(list_, state_.scriptTable);
+    try {
+        StoreTransaction transaction(record_.registry().store());
+        if (!edit(draft)) return;
+        transaction.commit();
+    } catch (const StoreError& error) {
+        notice_.showNotice(StoreFailureText(error.what()));
+        return;
+    }
+    draft.showIn(list_, state_.scriptTable);
+}
+
+void QueueEditor::cmdAdd_Click() {
+    const std::vector<std::string> paths = chooser_->chooseScriptFiles();
+    if (!paths.empty()) appendScripts(paths);
+}
+
+void QueueEditor::lstEsscmd_OLEDragDrop(const std::vector<std::string>& paths) {
+    if (!paths.empty()) appendScripts(paths);
+}
+
+void QueueEditor::appendScripts(const std::vector<std::string>& paths) {
+    if (std::optional<std::string> refusal = FirstRefusal(paths)) {
+        notice_.showNotice(*refusal + "\n\nNothing has been added.");
+        return;
+    }
+    // Entry numbers keep their two digits, and the record its order, only up to the limit.
+    if (list_.count() + paths.size() > static_cast<std::size_t>(kMaxEntries)) {
+        notice_.showNotice(TooManyToAddText(list_.count(), paths.size()));
+        return;
+    }
+    change([&](QueueDraft& draft) {
+        draft.appendEntries(record_, paths);
+        return true;
+    });
+}
+
+void QueueEditor::cmdRemove_Click() {
+    const std::string currentText = CurrentText(list_);
+    if (currentText.empty()) {
+        prompt_.showInformation(std::string(kNothingToRemoveText));
+        return;
+    }
+    if (!prompt_.confirm(RemoveQuestion(SelectedCount(list_), currentText))) return;
+    change([&](QueueDraft& draft) {
+        draft.removeSelected(record_);
+        return true;
+    });
+}
+
+void QueueEditor::cmdUp_Click() {
+    change([&](QueueDraft& draft) { return draft.moveSelected(record_, MoveDirection::Up); });
+}
+
+void QueueEditor::Command2_Click() {
+    change([&](QueueDraft& draft) { return draft.moveSelected(record_, MoveDirection::Down); });
+}
+
+void QueueEditor::mnuListsExport_Click() {
+    const std::string file = chooser_->chooseListFileToSave();
+    if (file.empty()) return;
+    try {
+        WriteListFile(file, Texts(list_));
+    } catch (const ListFileError& error) {
+        notice_.showNotice("The list could not be saved to " + file + ": " + error.what() + ".");
+        return;
+    }
+    notice_.showNotice(" Your list has been saved to " + file + ".");
+}
+
+void QueueEditor::mnuListsImport_Click() {
+    const std::string file = chooser_->chooseListFileToOpen();
+    if (file.empty()) return;
+    std::vector<std::string> lines;
+    try {
+        lines = ReadListFile(file);
+    } catch (const ListFileError& error) {
+        notice_.showNotice(ImportFailureText(file, error.what()));
+        return;
+    }
+    if (std::optional<std::string> refusal = ImportRefusal(file, lines)) {
+        notice_.showNotice(*refusal);
+        return;
+    }
+    change([&](QueueDraft& draft) {
+        draft.replaceAll(record_, lines);
+        return true;
+    });
+}
+
+}  // namespace vantrel

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "queue/FileChooser.h"
+#include "queue/ListBox.h"
+#include "queue/Notice.h"
+#include "queue/ProgramState.h"
+#include "queue/Prompt.h"
+#include "queue/QueueDraft.h"
+#include "queue/QueueRecord.h"
+
+namespace vantrel {
+
+inline constexpr std::string_view kNothingToRemoveText = "A script must be selected to be removed.";
+
+/// The commands that edit the queue. Each changes the list, the script table
+/// and the queue record together, and writes the record as one store
+/// transaction: a command that is refused, fails or is cut short leaves all
+/// three as they were, and the record is never left half changed.
+class QueueEditor {
+public:
+    QueueEditor(ProgramState& state, QueueRecord& record, ListBox& list, Notice& notice,
+                Prompt& prompt, FileChooser& chooser);
+
+    /// Lets a window replace the dialogs it was built with.
+    void setFileChooser(FileChooser& chooser) { chooser_ = &chooser; }
+
+    /// Appends the script files the user chooses, in the order given.
+    void cmdAdd_Click();
+    /// Appends the dropped files and folders (full paths), in the order given.
+    void lstEsscmd_OLEDragDrop(const std::vector<std::string>& paths);
+    /// Removes the selected entries once the user has confirmed.
+    void cmdRemove_Click();
+    /// Moves the selected entries one place up.
+    void cmdUp_Click();
+    /// Moves the selected entries one place down.
+    void Command2_Click();
+    /// Writes the list to a list file of the user's choice and says where.
+    void mnuListsExport_Click();
+    /// Replaces the queue by the lines of a list file of the user's choice.
+    void mnuListsImport_Click();
+
+private:
+    void appendScripts(const std::vector<std::string>& paths);
+    /// Runs one edit on a draft inside a store transaction; shows the draft
+    /// once the transaction is committed, and nothing when the edit says
+    /// nothing changed or the store fails.
+    void change(const std::function<bool(QueueDraft&)>& edit);
+
+    ProgramState& state_;
+    QueueRecord& record_;
+    ListBox& list_;
+    Notice& notice_;
+    Prompt& prompt_;
+    FileChooser* chooser_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "settings/Store.h"
+
+namespace vantrel::testing {
+
+/// A store that hands every call to a real one, so a test or a benchmark can
+/// step in before each change (to fail it, or to end the process there).
+class ForwardingStore : public Store {
+public:
+    explicit ForwardingStore(Store& inner) : inner_(inner) {}
+
+    std::vector<std::string> subKeys(std::string_view keyPath) override {
+        return inner_.subKeys(keyPath);
+    }
+    bool keyExists(std::string_view keyPath) override { return inner_.keyExists(keyPath); }
+    void createKey(std::string_view keyPath) override {
+        beforeChange();
+        inner_.createKey(keyPath);
+    }
+    bool deleteKey(std::string_view keyPath) override {
+        beforeChange();
+        return inner_.deleteKey(keyPath);
+    }
+    std::optional<std::string> stringValue(std::string_view keyPath,
+                                           std::string_view valueName) override {
+        return inner_.stringValue(keyPath, valueName);
+    }
+    std::vector<NamedValue> stringValues(std::string_view keyPath) override {
+        return inner_.stringValues(keyPath);
+    }
+    void setStringValue(std::string_view keyPath, std::string_view valueName,
+                        std::string_view data) override {
+        beforeChange();
+        inner_.setStringValue(keyPath, valueName, data);
+    }
+    bool deleteValue(std::string_view keyPath, std::string_view valueName) override {
+        beforeChange();
+        return inner_.deleteValue(keyPath, valueName);
+    }
+    void beginTransaction() override { inner_.beginTransaction(); }
+    void commitTransaction() override { inner_.commitTransaction(); }
+    void rollbackTransaction() override { inner_.rollbackTransaction(); }
+
+protected:
+    /// Called before every change reaches the real store.
+    virtual void beforeChange() {}
+
+private:
+    Store& inner_;
+};
+
+}  // namespace vantrel::testing
