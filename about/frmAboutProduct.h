@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+#include <QUrl>
+
+class QLabel;
+class QPushButton;
+
+namespace vantrel {
+
+/// The about box: the logo, a thank-you text ending in the program's version,
+/// the legal notice, a link to the product's page and Close. It keeps nothing
+/// between showings: each one is a new box whose load fills the texts.
+class frmAboutProduct : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAboutProduct(QWidget* parent = nullptr);
+
+    /// The maker's web address as the link shows it.
+    static QString makerAddress();
+    /// The product's page, which a click on the link opens in the browser.
+    static QUrl productPage();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void placeControls();
+    void Form_Load();
+    void Label1_Click();
+
+    QLabel* lblForm;
+    QLabel* Image1;
+    QLabel* lblCR;
+    QLabel* Label1;
+    QPushButton* Command1;
+};
+
+}  // namespace vantrel
