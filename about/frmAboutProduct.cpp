@@ -42,7 +42,9 @@ void SetTextColour(QLabel& label, const QColor& colour) {
 
 }  // namespace
 
-frmAboutProduct::frmAboutProduct(QWidget* parent) : QDialog(parent) {
+frmAboutProduct::frmAboutProduct(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(product::kName));
     // An explicit empty icon, so the box does not borrow its owner's.
     setWindowIcon(QIcon());

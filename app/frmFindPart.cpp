@@ -1,13 +1,17 @@
 #include "app/frmFindPart.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <cmath>
+#include <QStyle>
+
+#include "about/frmAboutProduct.h"
+#include "app/TwipLayout.h"
 
 namespace vantrel {
 
@@ -15,7 +19,6 @@ namespace {
 
 constexpr int kClientWidthTwips = 5385;
 constexpr int kClientHeightTwips = 3990;
-constexpr double kTwipsPerInch = 1440;
 
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -25,6 +28,24 @@ template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
+}
+
+/// MS Sans Serif 8.25 pt where it is installed, else Liberation Sans, whose narrow
+/// letters keep every caption inside its place, else the desktop's sans-serif face.
+QFont MsSansSerif(QFont::Weight weight) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    font.setWeight(weight);
+    return font;
+}
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const char* file : {":/icons/vantrel-16.png", ":/icons/vantrel-32.png"})
+        icon.addFile(QString::fromLatin1(file));
+    return icon;
 }
 
 }  // namespace
@@ -40,6 +61,7 @@ frmFindPart::frmFindPart(ProgramState& state, Module1& registry, WindowList& win
     createControls();
     placeControls();
     createMenus();
+    applyLook();
     connectEvents();
 }
 
@@ -61,8 +83,8 @@ void frmFindPart::createControls() {
     Label2 = Named(new QLabel(QStringLiteral("List of Esscmd Scripts to Execute:"), client_), "Label2");
     cmdRemove = Named(new QPushButton(QStringLiteral("Remove"), client_), "cmdRemove");
     cmdRun = Named(new QPushButton(QString::fromUtf8(kStartCaption.data()), client_), "cmdRun");
-    cmdUp = Named(new QPushButton(QStringLiteral("\u2191"), client_), "cmdUp");
-    Command2 = Named(new QPushButton(QStringLiteral("\u2193"), client_), "Command2");
+    cmdUp = Named(new QPushButton(client_), "cmdUp");
+    Command2 = Named(new QPushButton(client_), "Command2");
     Label3 = Named(new QLabel(QStringLiteral("Concurrent Calculations"), client_), "Label3");
     cboCalcs = Named(new QComboBox(client_), "cboCalcs");
     for (int n = 1; n <= 8; ++n) cboCalcs->addItem(QString::number(n));
@@ -75,27 +97,27 @@ void frmFindPart::createControls() {
 }
 
 void frmFindPart::placeControls() {
-    struct Place {
-        QWidget* widget;
-        int left, top, width, height;
-    };
-    const Place places[] = {
-        {Label1, 480, 600, 1455, 195},    {Text1, 270, 450, 4335, 330},
-        {Option1[0], 270, 945, 1455, 240}, {Option1[1], 1845, 945, 1455, 240},
-        {Command1, 3510, 900, 1095, 330}, {lstEsscmd, 120, 360, 4575, 2010},
-        {cmdAdd, 120, 3000, 855, 375},    {Label2, 120, 120, 3375, 255},
-        {cmdRemove, 1080, 3000, 975, 375}, {cmdRun, 2640, 3000, 2655, 375},
-        {cmdUp, 4920, 600, 375, 375},     {Command2, 4920, 1200, 375, 375},
-        {Label3, 120, 2520, 3375, 255},   {cboCalcs, 2280, 2490, 1095, 315},
-        {lblStatus[0], 240, 3480, 4815, 255}, {lblStatus[1], 240, 3840, 4815, 255},
+    const TwipScale scale(*this);
+    scale.place({
+        {Label1, 480, 600, 1455, 195},
+        {Text1, 270, 450, 4335, 330},
+        {Option1[0], 270, 945, 1455, 240},
+        {Option1[1], 1845, 945, 1455, 240},
+        {Command1, 3510, 900, 1095, 330},
+        {lstEsscmd, 120, 360, 4575, 2010},
+        {cmdAdd, 120, 3000, 855, 375},
+        {Label2, 120, 120, 3375, 255},
+        {cmdRemove, 1080, 3000, 975, 375},
+        {cmdRun, 2640, 3000, 2655, 375},
+        {cmdUp, 4920, 600, 375, 375},
+        {Command2, 4920, 1200, 375, 375},
+        {Label3, 120, 2520, 3375, 255},
+        {cboCalcs, 2280, 2490, 1095, 315},
+        {lblStatus[0], 240, 3480, 4815, 255},
+        {lblStatus[1], 240, 3840, 4815, 255},
         {lblStatus[2], 240, 4200, 4815, 255},
-    };
-    const double twips = twipsPerPixel();
-    const auto pixels = [twips](int t) { return static_cast<int>(std::lround(t / twips)); };
-    for (const Place& place : places)
-        place.widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width),
-                                  pixels(place.height));
-    client_->setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    });
+    client_->setFixedSize(scale.size(kClientWidthTwips, kClientHeightTwips));
 }
 
 void frmFindPart::createMenus() {
@@ -103,7 +125,8 @@ void frmFindPart::createMenus() {
     Named(mnuLists->addAction(QStringLiteral("Export List")), "mnuListsExport");
     Named(mnuLists->addAction(QStringLiteral("Import List")), "mnuListsImport");
     QMenu* mnuHelp = Named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
-    Named(mnuHelp->addAction(QStringLiteral("About")), "mnuAbout");
+    QAction* mnuAbout = Named(mnuHelp->addAction(QStringLiteral("About")), "mnuAbout");
+    connect(mnuAbout, &QAction::triggered, this, &frmFindPart::mnuAbout_Click);
 }
 
 void frmFindPart::connectEvents() {
@@ -116,7 +139,28 @@ void frmFindPart::connectEvents() {
     connect(cboCalcs, &QComboBox::activated, this, [this] { core_.cboCalcs_Click(); });
 }
 
+void frmFindPart::applyLook() {
+    setWindowIcon(ProgramIcon());
+    client_->setFont(MsSansSerif(QFont::Bold));
+    for (QWidget* plain : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Option1[0]),
+                           static_cast<QWidget*>(Option1[1]), static_cast<QWidget*>(Command1)})
+        plain->setFont(MsSansSerif(QFont::Normal));
+    // Drawn arrows, not glyphs: the symbol font the arrows came from is rarely installed.
+    cmdUp->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    Command2->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    // Labels and the hidden controls take no focus, so Tab visits only these.
+    QWidget* const tabOrder[] = {lstEsscmd, cmdAdd, cmdRemove, cmdRun, cmdUp, Command2, cboCalcs};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    // The controls have fixed places, so the user does not resize the window.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
 void frmFindPart::Form_Load() { core_.Form_Load(); }
+
+void frmFindPart::mnuAbout_Click() {
+    frmAboutProduct box(this);
+    box.exec();
+}
 
 void frmFindPart::showNotice(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vantrel"), FromUtf8(text),
@@ -160,6 +204,6 @@ void frmFindPart::setListHorizontalExtent(int pixels) {
     lstEsscmd->setProperty("horizontalExtent", pixels);
 }
 
-double frmFindPart::twipsPerPixel() { return kTwipsPerInch / logicalDpiX(); }
+double frmFindPart::twipsPerPixel() { return TwipScale(*this).twipsPerPixel(); }
 
 }  // namespace vantrel

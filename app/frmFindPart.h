@@ -27,6 +27,8 @@ public:
 
     /// Runs the start-up; call once, before the window is first shown.
     void Form_Load();
+    /// Shows a new about box and returns once it is closed.
+    void mnuAbout_Click();
 
     // MainView
     void showNotice(const std::string& text) override;
@@ -50,6 +52,7 @@ private:
     void createControls();
     void placeControls();
     void createMenus();
+    void applyLook();
     void connectEvents();
 
     QWidget* client_;

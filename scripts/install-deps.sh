@@ -7,7 +7,7 @@ set -euo pipefail
 
 declare -A packages=(
   [build]="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libxcb1-dev libxcb-icccm4-dev libxcb-ewmh-dev"
-  [run]="xterm fonts-dejavu-core"
+  [run]="xterm fonts-dejavu-core fonts-liberation"
   [test]="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xterm xdotool imagemagick g++-mingw-w64-x86-64-posix wine wine64 googletest"
 )
 
