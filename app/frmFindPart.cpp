@@ -1,5 +1,6 @@
 #include "app/frmFindPart.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -11,6 +12,8 @@
 #include <QStyle>
 
 #include "about/frmAboutProduct.h"
+#include "app/LocalFileDrops.h"
+#include "app/NoCurrentRowFromFocus.h"
 #include "app/TwipLayout.h"
 
 namespace vantrel {
@@ -55,7 +58,8 @@ frmFindPart::frmFindPart(ProgramState& state, Module1& registry, WindowList& win
     : client_(new QWidget(this)),
       lstEsscmd(new QListWidget(client_)),
       queueList_(*lstEsscmd),
-      core_(state, registry, *this, windows, launcher, std::move(storeProblem)) {
+      core_(state, registry, *this, windows, launcher, std::move(storeProblem)),
+      editor_(state, core_.queueRecord(), queueList_, *this, *this, fileDialogs_) {
     setWindowTitle(QStringLiteral("Vantrel"));
     setCentralWidget(client_);
     createControls();
@@ -63,6 +67,7 @@ frmFindPart::frmFindPart(ProgramState& state, Module1& registry, WindowList& win
     createMenus();
     applyLook();
     connectEvents();
+    connectQueueEditing();
 }
 
 void frmFindPart::createControls() {
@@ -155,6 +160,22 @@ void frmFindPart::applyLook() {
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void frmFindPart::connectQueueEditing() {
+    QueueEditor& editor = editor_;
+    connect(cmdAdd, &QPushButton::clicked, this, [&editor] { editor.cmdAdd_Click(); });
+    connect(cmdRemove, &QPushButton::clicked, this, [&editor] { editor.cmdRemove_Click(); });
+    connect(cmdUp, &QPushButton::clicked, this, [&editor] { editor.cmdUp_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [&editor] { editor.Command2_Click(); });
+    connect(findChild<QAction*>(QStringLiteral("mnuListsExport")), &QAction::triggered, this,
+            [&editor] { editor.mnuListsExport_Click(); });
+    connect(findChild<QAction*>(QStringLiteral("mnuListsImport")), &QAction::triggered, this,
+            [&editor] { editor.mnuListsImport_Click(); });
+    new LocalFileDrops(*lstEsscmd->viewport(), [&editor](const std::vector<std::string>& paths) {
+        editor.lstEsscmd_OLEDragDrop(paths);
+    });
+    new NoCurrentRowFromFocus(*lstEsscmd);
+}
+
 void frmFindPart::Form_Load() { core_.Form_Load(); }
 
 void frmFindPart::mnuAbout_Click() {
@@ -166,6 +187,21 @@ void frmFindPart::showNotice(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vantrel"), FromUtf8(text),
                     QMessageBox::Ok, this);
     box.exec();
+}
+
+void frmFindPart::showInformation(const std::string& text) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Vantrel"), FromUtf8(text),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+bool frmFindPart::confirm(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"), FromUtf8(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Ok);
+    // Escape and the close box answer with this button.
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
 }
 
 std::string frmFindPart::concurrencyText() { return cboCalcs->currentText().toStdString(); }

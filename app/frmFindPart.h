@@ -8,7 +8,9 @@
 #include <optional>
 
 #include "app/FindPart.h"
+#include "app/QtFileChooser.h"
 #include "app/QtListBox.h"
+#include "queue/QueueEditor.h"
 
 class QComboBox;
 class QLineEdit;
@@ -19,7 +21,7 @@ namespace vantrel {
 
 /// The main window. It shows what the core decides and forwards every event
 /// to it; controls carry their names as object names.
-class frmFindPart : public QMainWindow, public MainView {
+class frmFindPart : public QMainWindow, public MainView, public Prompt {
     Q_OBJECT
 public:
     frmFindPart(ProgramState& state, Module1& registry, WindowList& windows, Launcher& launcher,
@@ -48,12 +50,20 @@ public:
     void setListHorizontalExtent(int pixels) override;
     double twipsPerPixel() override;
 
+    // Prompt
+    void showInformation(const std::string& text) override;
+    bool confirm(const std::string& text) override;
+
+    /// Replaces the file dialogs of the queue commands (the window's own by default).
+    void setFileChooser(FileChooser& chooser) { editor_.setFileChooser(chooser); }
+
 private:
     void createControls();
     void placeControls();
     void createMenus();
     void applyLook();
     void connectEvents();
+    void connectQueueEditing();
 
     QWidget* client_;
     QLabel* Label1;
@@ -75,6 +85,8 @@ private:
 
     QtListBox queueList_;
     FindPart core_;
+    QtFileChooser fileDialogs_{*this};
+    QueueEditor editor_;
 };
 
 }  // namespace vantrel

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 
 #include "queue/QueueEditor.h"
 #include "queue/QueueEntry.h"
+#include "testing/FileBytes.h"
 #include "testing/MemoryListBox.h"
+#include "testing/ScriptedFileChooser.h"
 #include "testing/TempConfigHome.h"
 
 namespace vantrel::testing {
@@ -18,15 +17,12 @@ using Texts = std::vector<std::string>;
 
 /// The dialogs of the queue commands, answered by the test beforehand and
 /// read back afterwards.
-class ScriptedDialogs : public Notice, public Prompt, public FileChooser {
+class ScriptedDialogs : public Notice, public Prompt, public ScriptedFileChooser {
 public:
     Texts notices;
     Texts informations;
     Texts questions;
     bool answerOk = true;
-    Texts scriptFiles;
-    std::string listFileToOpen;
-    std::string listFileToSave;
 
     void showNotice(const std::string& text) override { notices.push_back(text); }
     void showInformation(const std::string& text) override { informations.push_back(text); }
@@ -34,9 +30,6 @@ public:
         questions.push_back(text);
         return answerOk;
     }
-    Texts chooseScriptFiles() override { return scriptFiles; }
-    std::string chooseListFileToOpen() override { return listFileToOpen; }
-    std::string chooseListFileToSave() override { return listFileToSave; }
 };
 
 /// What a user could notice of the queue: the list with its selection, the
@@ -47,15 +40,6 @@ struct QueueState {
     Texts table;
     Texts record;
 };
-
-inline std::string ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
 
 /// The queue a fresh start shows: a new connection to the store file, loaded into a new list.
 inline Texts QueueAfterRestart() {
