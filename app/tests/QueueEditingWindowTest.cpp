@@ -112,49 +112,40 @@ TEST_F(QueueEditingWindowTest, LocalFilesAndFoldersDroppedOnTheListAreAdded) {
     EXPECT_EQ(savedQueue(), rows());
 }
 
-TEST_F(QueueEditingWindowTest, RemoveAsksFirstAndCancelOrEscapeKeepsTheEntry) {
-    open({"01-/s/a", "02-/s/b", "03-/s/c"});
-    // As when the window is activated: its first control takes the focus.
+TEST_F(QueueEditingWindowTest, RemoveAsksInMessageBoxesAndTakesTheSelectedEntriesOnOk) {
+    open({"01-/s/a", "02-/s/b", "03-/s/c", "04-/s/d"});
+    // As when the window is activated: its first control, the list, takes the focus.
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     list->setFocus(Qt::ActiveWindowFocusReason);
     ASSERT_TRUE(list->hasFocus());
     QCoreApplication::sendPostedEvents();
     {
-        MessageBoxAnswerer answerer;
+        MessageBoxAnswerer answerer([](const MessageBoxAnswerer::Seen& box) {
+            return box.buttons == QMessageBox::Ok ? QMessageBox::Ok : QMessageBox::Cancel;
+        });
         click("cmdRemove");
-        ASSERT_EQ(answerer.seen.size(), 1u);
-        EXPECT_EQ(answerer.seen[0].title, "Vantrel");
+        clickRow(1);
+        click("cmdRemove");
+        ASSERT_EQ(answerer.seen.size(), 2u);
+        for (const MessageBoxAnswerer::Seen& box : answerer.seen) EXPECT_EQ(box.title, "Vantrel");
         EXPECT_EQ(answerer.seen[0].text, "A script must be selected to be removed.");
         EXPECT_EQ(answerer.seen[0].icon, QMessageBox::Information);
-        EXPECT_EQ(answerer.seen[0].buttons, QMessageBox::Ok);
+        EXPECT_EQ(answerer.seen[1].text, "Are you sure you want to remove 02-/s/b?");
+        EXPECT_EQ(answerer.seen[1].icon, QMessageBox::Question);
+        EXPECT_EQ(answerer.seen[1].buttons, QMessageBox::Ok | QMessageBox::Cancel);
     }
-    clickRow(1);
-    {
-        MessageBoxAnswerer answerer(
-            [](const MessageBoxAnswerer::Seen&) { return QMessageBox::Cancel; });
-        click("cmdRemove");
-        ASSERT_EQ(answerer.seen.size(), 1u);
-        EXPECT_EQ(answerer.seen[0].title, "Vantrel");
-        EXPECT_EQ(answerer.seen[0].text, "Are you sure you want to remove 02-/s/b?");
-        EXPECT_EQ(answerer.seen[0].icon, QMessageBox::Question);
-        EXPECT_EQ(answerer.seen[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
-    }
+
     QTimer::singleShot(0,
                        [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
     click("cmdRemove");
-    EXPECT_EQ(rows(), (Texts{"01-/s/a", "02-/s/b", "03-/s/c"}));
-    EXPECT_EQ(savedQueue(), rows());
-}
+    EXPECT_EQ(rows(), (Texts{"01-/s/a", "02-/s/b", "03-/s/c", "04-/s/d"}));
 
-TEST_F(QueueEditingWindowTest, RemoveTakesTheSelectedEntriesOnceConfirmed) {
-    open({"01-/s/a", "02-/s/b", "03-/s/c", "04-/s/d"});
-    clickRow(0);
-    clickRow(2, Qt::ControlModifier);
-    MessageBoxAnswerer answerer;
+    clickRow(3, Qt::ControlModifier);
+    MessageBoxAnswerer agreeing;
     click("cmdRemove");
-    EXPECT_EQ(answerer.texts(), Texts{"Are you sure you want to remove all 2 items?"});
-    EXPECT_EQ(rows(), (Texts{"01-/s/b", "02-/s/d"}));
+    EXPECT_EQ(agreeing.texts(), Texts{"Are you sure you want to remove all 2 items?"});
+    EXPECT_EQ(rows(), (Texts{"01-/s/a", "02-/s/c"}));
     EXPECT_TRUE(selectedRows().empty());
     EXPECT_EQ(savedQueue(), rows());
 }

@@ -6,71 +6,50 @@ namespace {
 using QueueAddTest = QueueEditingTest;
 using QueueRemoveTest = QueueEditingTest;
 
-TEST_F(QueueAddTest, ChosenFilesAreAppendedNumberedOnWithoutTableRows) {
+TEST_F(QueueAddTest, ChosenAndDroppedFilesAreAppendedNumberedOnWithoutTableRows) {
     startWith({"/s/x.txt", "/s/y.txt"});
+    const Texts before = queueState();
+    editor.cmdAdd_Click();  // cancelled
+    EXPECT_EQ(queueState(), before);
+
     dialogs.scriptFiles = {"/s/a.txt", "/s/x.txt"};
     editor.cmdAdd_Click();
-    const Texts queue = {"01-/s/x.txt", "02-/s/y.txt", "03-/s/a.txt", "04-/s/x.txt"};
+    editor.lstEsscmd_OLEDragDrop({"/s/folder"});
+    const Texts queue = {"01-/s/x.txt", "02-/s/y.txt", "03-/s/a.txt", "04-/s/x.txt",
+                         "05-/s/folder"};
     EXPECT_EQ(list.texts(), queue);
-    EXPECT_EQ(tableTexts(4), (Texts{"01-/s/x.txt", "02-/s/y.txt", "", ""}));
+    EXPECT_EQ(table(3), (Texts{"01-/s/x.txt|", "02-/s/y.txt|", "|"}));
     EXPECT_EQ(QueueAfterRestart(), queue);
     EXPECT_TRUE(dialogs.notices.empty());
 }
 
-TEST_F(QueueAddTest, ACancelledDialogChangesNothing) {
-    startWith({"/s/x.txt"});
-    const QueueState before = queueState();
-    editor.cmdAdd_Click();
-    expectUnchangedSince(before);
-    EXPECT_TRUE(dialogs.notices.empty());
-}
-
-TEST_F(QueueAddTest, DroppedFilesAndFoldersAreAppendedInDropOrder) {
-    editor.lstEsscmd_OLEDragDrop({"/s/c.txt", "/s/folder", "/s/a.txt"});
-    const Texts queue = {"01-/s/c.txt", "02-/s/folder", "03-/s/a.txt"};
-    EXPECT_EQ(list.texts(), queue);
-    EXPECT_EQ(QueueAfterRestart(), queue);
-}
-
-TEST_F(QueueAddTest, NoMoreThanNinetyNineEntriesAndTheWholeAddIsRefusedPastThem) {
+TEST_F(QueueAddTest, AnAddPastNinetyNineEntriesOrWithABackslashIsRefusedWhole) {
     Texts paths;
-    for (int i = 1; i <= 97; ++i) paths.push_back("/s/" + std::to_string(i) + ".txt");
+    for (int i = 1; i <= 97; ++i) paths.push_back("/s/" + std::to_string(i));
     startWith(paths);
-    dialogs.scriptFiles = {"/s/a.txt", "/s/b.txt"};
+    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/b\\c"});
+    dialogs.scriptFiles = {"/s/a", "/s/b", "/s/c"};
     editor.cmdAdd_Click();
-    ASSERT_EQ(list.count(), 99);
-    EXPECT_EQ(list.text(98), "99-/s/b.txt");
+    EXPECT_EQ(list.count(), 97);
+    EXPECT_EQ(QueueAfterRestart().size(), 97u);
+    EXPECT_EQ(dialogs.notices,
+              (Texts{*PathRefusal("/s/b\\c") + "\n\nNothing has been added.",
+                     "The queue can hold at most 99 scripts and holds 97 now; adding 3 more "
+                     "would pass that, so none has been added."}));
 
-    const QueueState full = queueState();
-    dialogs.scriptFiles = {"/s/c.txt"};
+    dialogs.scriptFiles = {"/s/a", "/s/b"};
     editor.cmdAdd_Click();
-    editor.lstEsscmd_OLEDragDrop({"/s/d.txt", "/s/e.txt"});
-    expectUnchangedSince(full);
-    ASSERT_EQ(dialogs.notices.size(), 2u);
-    EXPECT_NE(dialogs.notices[1].find("at most 99 scripts"), std::string::npos);
-}
-
-TEST_F(QueueAddTest, APathWithABackslashIsRefusedWithEverythingElseOfTheCommand) {
-    startWith({"/s/x.txt"});
-    const QueueState before = queueState();
-    editor.lstEsscmd_OLEDragDrop({"/s/a.txt", "/s/b\\c.txt"});
-    dialogs.scriptFiles = {"/s\\d.txt"};
-    editor.cmdAdd_Click();
-    expectUnchangedSince(before);
-    ASSERT_EQ(dialogs.notices.size(), 2u);
-    EXPECT_EQ(dialogs.notices[0], *PathRefusal("/s/b\\c.txt") + "\n\nNothing has been added.");
+    EXPECT_EQ(QueueAfterRestart().back(), "99-/s/b");
 }
 
 class QueueRemovePositionTest : public QueueEditingTest,
                                 public ::testing::WithParamInterface<int> {};
 
-// Removing the top, the middle and the bottom of three entries.
-TEST_P(QueueRemovePositionTest, EntriesBelowMoveUpRenumberedWhileRunStatesStayWithTheRows) {
+TEST_P(QueueRemovePositionTest, EntriesBelowMoveUpRenumberedAndRunStatesStayWithTheRows) {
     const int removed = GetParam();
     const Texts paths = {"/s/a", "/s/b", "/s/c"};
     startWith(paths);
-    state.scriptTable[0].runState = std::string(kExecuted);
-    state.scriptTable[2].runState = std::string(kExecuted);
+    program.scriptTable[0].runState = program.scriptTable[2].runState = kExecuted;
     select({removed});
     editor.cmdRemove_Click();
 
@@ -80,101 +59,69 @@ TEST_P(QueueRemovePositionTest, EntriesBelowMoveUpRenumberedWhileRunStatesStayWi
     EXPECT_EQ(dialogs.questions, Texts{"Are you sure you want to remove " +
                                        EntryText(removed + 1, paths[removed]) + "?"});
     EXPECT_EQ(list.texts(), queue);
-    EXPECT_EQ(tableTexts(3), (Texts{queue[0], queue[1], ""}));
-    EXPECT_EQ(state.scriptTable[0].runState, kExecuted);
-    EXPECT_EQ(state.scriptTable[1].runState, "");
-    EXPECT_EQ(state.scriptTable[2].runState, "");
+    EXPECT_EQ(table(3), (Texts{queue[0] + "|Executed", queue[1] + "|", "|"}));
     EXPECT_TRUE(selectedRows().empty());
     EXPECT_EQ(QueueAfterRestart(), queue);
 }
 
 INSTANTIATE_TEST_SUITE_P(TopMiddleBottom, QueueRemovePositionTest, ::testing::Values(0, 1, 2));
 
-TEST_F(QueueRemoveTest, RemovingTheOnlyEntryEmptiesListRecordAndTableRow) {
-    startWith({"/s/a"});
-    state.scriptTable[0].runState = std::string(kExecuted);
-    select({0});
-    editor.cmdRemove_Click();
-    EXPECT_EQ(list.count(), 0);
-    EXPECT_EQ(state.scriptTable[0].entryText, "");
-    EXPECT_EQ(state.scriptTable[0].runState, "");
-    EXPECT_TRUE(QueueAfterRestart().empty());
-}
-
-TEST_F(QueueRemoveTest, SeveralSelectedGoTogetherAndTheRestIsNumberedFromOne) {
-    startWith({"/s/a", "/s/b", "/s/c", "/s/d"});
+TEST_F(QueueRemoveTest, TheSelectedEntriesGoWhateverTheQuestionNamed) {
+    startWith({"/s/a", "/s/b", "/s/c", "/s/d", "/s/e"});
     select({0, 2});
     editor.cmdRemove_Click();
-    EXPECT_EQ(dialogs.questions, Texts{"Are you sure you want to remove all 2 items?"});
-    EXPECT_EQ(list.texts(), (Texts{"01-/s/b", "02-/s/d"}));
-    EXPECT_EQ(tableTexts(4), (Texts{"01-/s/b", "02-/s/d", "", ""}));
-    EXPECT_TRUE(selectedRows().empty());
-    EXPECT_EQ(QueueAfterRestart(), list.texts());
-}
+    EXPECT_EQ(list.texts(), (Texts{"01-/s/b", "02-/s/d", "03-/s/e"}));
 
-TEST_F(QueueRemoveTest, CancelOrNoCurrentItemChangesNothing) {
-    startWith({"/s/a", "/s/b"});
-    const QueueState unselected = queueState();
-    editor.cmdRemove_Click();
-    EXPECT_EQ(dialogs.informations, Texts{std::string(kNothingToRemoveText)});
-    EXPECT_TRUE(dialogs.questions.empty());
-    expectUnchangedSince(unselected);
-
-    select({0, 1});
-    const QueueState selected = queueState();
-    dialogs.answerOk = false;
-    editor.cmdRemove_Click();
-    EXPECT_EQ(dialogs.questions, Texts{"Are you sure you want to remove all 2 items?"});
-    expectUnchangedSince(selected);
-}
-
-TEST_F(QueueRemoveTest, TheQuestionNamesTheCurrentItemButTheSelectedOnesGo) {
-    startWith({"/s/a", "/s/b", "/s/c"});
     list.setSelected(2, true);
     list.setCurrentIndex(0);
     editor.cmdRemove_Click();
-    EXPECT_EQ(dialogs.questions, Texts{"Are you sure you want to remove 01-/s/a?"});
-    EXPECT_EQ(list.texts(), (Texts{"01-/s/a", "02-/s/b"}));
-
     list.setSelected(0, false);
-    list.setCurrentIndex(1);
     editor.cmdRemove_Click();
-    EXPECT_EQ(dialogs.questions.back(), "Are you sure you want to remove 02-/s/b?");
-    EXPECT_EQ(list.texts(), (Texts{"01-/s/a", "02-/s/b"}));
+    EXPECT_EQ(dialogs.questions, (Texts{"Are you sure you want to remove all 2 items?",
+                                        "Are you sure you want to remove 01-/s/b?",
+                                        "Are you sure you want to remove 01-/s/b?"}));
+    EXPECT_EQ(list.texts(), (Texts{"01-/s/b", "02-/s/d"}));
+    EXPECT_EQ(table(3), (Texts{"01-/s/b|", "02-/s/d|", "|"}));
     EXPECT_EQ(QueueAfterRestart(), list.texts());
+}
+
+TEST_F(QueueRemoveTest, NoCurrentItemOrCancelChangesNothing) {
+    startWith({"/s/a", "/s/b"});
+    const Texts unselected = queueState();
+    editor.cmdRemove_Click();
+    EXPECT_EQ(dialogs.informations, Texts{std::string(kNothingToRemoveText)});
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_EQ(queueState(), unselected);
+
+    select({0, 1});
+    const Texts selected = queueState();
+    dialogs.answerOk = false;
+    editor.cmdRemove_Click();
+    EXPECT_EQ(queueState(), selected);
 }
 
 TEST_F(QueueRemoveTest, ALowerNeighbourWithTheSamePathKeepsItsKeyUnderItsNewNumber) {
     startWith({"/s/x", "/s/x", "/s/y"});
     select({0});
     editor.cmdRemove_Click();
-    EXPECT_EQ(list.texts(), (Texts{"01-/s/x", "02-/s/y"}));
-    EXPECT_EQ(QueueAfterRestart(), list.texts());
+    EXPECT_EQ(QueueAfterRestart(), (Texts{"01-/s/x", "02-/s/y"}));
 }
 
-TEST_F(QueueRemoveTest, ARecordChangedByAnotherProgramNeverLeadsToRowsThatDoNotExist) {
+TEST_F(QueueRemoveTest, ARecordChangedByAnotherProgramOrRowsWithoutNumbersCauseNoHarm) {
     startWith({"/s/a", "/s/b", "/s/c"});
-    record.createEntryKey("04-/other");
+    record.createEntryKey("00-/other");
     select({1});
     editor.cmdRemove_Click();
     EXPECT_EQ(list.texts(), (Texts{"01-/s/a", "02-/s/c"}));
-    EXPECT_EQ(QueueAfterRestart(), (Texts{"01-/s/a", "02-/s/c", "04-/other"}));
+    EXPECT_EQ(QueueAfterRestart(), (Texts{"00-/other", "01-/s/a", "02-/s/c"}));
 
     for (const std::string& name : record.names()) record.deleteEntryKey(name);
-    select({0});
-    editor.cmdRemove_Click();
-    EXPECT_EQ(list.texts(), Texts{"01-/s/c"});
-    EXPECT_EQ(QueueAfterRestart(), Texts{"01-/s/c"});
-}
-
-TEST_F(QueueRemoveTest, RowsWithoutAnEntryNumberKeepTheirText) {
-    startWith({"/s/a"});
     record.createEntryKey("notes");
     list.append("notes");
     select({0});
     editor.cmdRemove_Click();
-    EXPECT_EQ(list.texts(), Texts{"notes"});
-    EXPECT_EQ(QueueAfterRestart(), Texts{"notes"});
+    EXPECT_EQ(list.texts(), (Texts{"01-/s/c", "notes"}));
+    EXPECT_EQ(QueueAfterRestart(), (Texts{"01-/s/c", "notes"}));
 }
 
 }  // namespace

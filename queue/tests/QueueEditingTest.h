@@ -15,8 +15,7 @@ namespace vantrel::testing {
 
 using Texts = std::vector<std::string>;
 
-/// The dialogs of the queue commands, answered by the test beforehand and
-/// read back afterwards.
+/// The dialogs of the queue commands, answered beforehand and read back afterwards.
 class ScriptedDialogs : public Notice, public Prompt, public ScriptedFileChooser {
 public:
     Texts notices;
@@ -30,15 +29,6 @@ public:
         questions.push_back(text);
         return answerOk;
     }
-};
-
-/// What a user could notice of the queue: the list with its selection, the
-/// script table and the saved record.
-struct QueueState {
-    Texts rows;
-    std::vector<bool> selected;
-    Texts table;
-    Texts record;
 };
 
 /// The queue a fresh start shows: a new connection to the store file, loaded into a new list.
@@ -60,18 +50,16 @@ protected:
     std::unique_ptr<Store> store = OpenUserStore().store;
     Module1 registry{*store};
     QueueRecord record{registry, kQueueRecordKeyPath};
-    ProgramState state;
+    ProgramState program;
     MemoryListBox list;
     ScriptedDialogs dialogs;
-    QueueEditor editor{state, record, list, dialogs, dialogs, dialogs};
+    QueueEditor editor{program, record, list, dialogs, dialogs, dialogs};
 
     /// Saves one entry per path, numbered from 01, and loads them as start-up does.
     void startWith(const Texts& paths) {
-        StoreTransaction transaction(*store);
         for (std::size_t i = 0; i < paths.size(); ++i)
             record.createEntryKey(EntryKeyName(EntryText(static_cast<int>(i) + 1, paths[i])));
-        transaction.commit();
-        LoadQueue(record, list, state.scriptTable);
+        LoadQueue(record, list, program.scriptTable);
     }
 
     /// Selects exactly these rows; the first becomes the current row.
@@ -88,27 +76,23 @@ protected:
         return rows;
     }
 
-    /// Column 0 of the first `rows` table rows.
-    Texts tableTexts(int rows) const {
+    /// Table rows "text|run state" of the first `rows` rows.
+    Texts table(int rows) const {
         Texts texts;
-        for (int row = 0; row < rows; ++row) texts.push_back(state.scriptTable[row].entryText);
+        for (int row = 0; row < rows; ++row)
+            texts.push_back(program.scriptTable[row].entryText + "|" +
+                            program.scriptTable[row].runState);
         return texts;
     }
 
-    QueueState queueState() {
-        QueueState now{list.texts(), {}, {}, QueueAfterRestart()};
-        for (int row = 0; row < list.count(); ++row) now.selected.push_back(list.isSelected(row));
-        for (const ScriptRow& row : state.scriptTable)
-            now.table.push_back(row.entryText + "|" + row.runState);
-        return now;
-    }
-
-    void expectUnchangedSince(const QueueState& before) {
-        const QueueState now = queueState();
-        EXPECT_EQ(now.rows, before.rows);
-        EXPECT_EQ(now.selected, before.selected);
-        EXPECT_EQ(now.table, before.table);
-        EXPECT_EQ(now.record, before.record);
+    /// All a user could notice of the queue: list rows with their selection,
+    /// table rows and the queue a restart shows.
+    Texts queueState() const {
+        Texts state = table(kScriptTableRows);
+        for (int row = 0; row < list.count(); ++row)
+            state.push_back("row " + list.text(row) + (list.isSelected(row) ? " selected" : ""));
+        for (const std::string& entry : QueueAfterRestart()) state.push_back("saved " + entry);
+        return state;
     }
 };
 
