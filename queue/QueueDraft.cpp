@@ -111,6 +111,7 @@ void QueueDraft::replaceAll(QueueRecord& record, const std::vector<std::string>&
     for (const std::string& name : record.names()) record.deleteEntryKey(name);
     rows_.clear();
     table_ = ScriptTable{};
+    replaced_ = true;
     for (const std::string& entryText : entryTexts) {
         record.createEntryKey(EntryKeyName(entryText));
         rows_.push_back({entryText});
@@ -118,6 +119,7 @@ void QueueDraft::replaceAll(QueueRecord& record, const std::vector<std::string>&
 }
 
 void QueueDraft::showIn(ListBox& list, ScriptTable& table) const {
+    if (replaced_) list.clear();
     while (list.count() > count()) list.removeAt(list.count() - 1);
     for (int row = 0; row < count(); ++row) {
         if (row == list.count())

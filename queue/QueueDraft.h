@@ -30,7 +30,8 @@ public:
     /// numbers and run states stay with the positions. False, with nothing
     /// moved, when the first selected row met is at that edge.
     bool moveSelected(QueueRecord& record, MoveDirection direction);
-    /// Makes the entry texts the whole queue, unselected, with an empty table.
+    /// Makes the entry texts the whole queue, with no row selected or current
+    /// and an empty table.
     void replaceAll(QueueRecord& record, const std::vector<std::string>& entryTexts);
 
     /// Brings the list and the table in line with the draft.
@@ -49,6 +50,7 @@ private:
 
     std::vector<Row> rows_;
     ScriptTable table_;
+    bool replaced_ = false;
 };
 
 }  // namespace vantrel

@@ -57,10 +57,11 @@ TEST_F(ListFileTest, AnExportedListImportsBackToTheSameQueueByteForByte) {
 
     editor.lstEsscmd_OLEDragDrop({"/s/extra.txt"});
     program.scriptTable[0].runState = kExecuted;
-    list.setSelected(1, true);
+    select({1});
     importFrom(folder / "queue.txt");
     EXPECT_EQ(list.texts(), queue);
     EXPECT_TRUE(selectedRows().empty());
+    EXPECT_EQ(list.currentIndex(), -1);
     EXPECT_EQ(table(kScriptTableRows), Texts(kScriptTableRows, "|"));
     EXPECT_EQ(QueueAfterRestart(), queue);
 
