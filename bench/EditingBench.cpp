@@ -159,11 +159,13 @@ void PrintRatios(const std::map<std::string, double>& milliseconds) {
         const auto each = milliseconds.find(std::string(benchmark.name) + "/key_by_key");
         if (one == milliseconds.end() || each == milliseconds.end()) continue;
         const double ratio = each->second / one->second;
-        std::printf(
-            "%s: one transaction %.2f ms, key by key %.2f ms per command (%d timed "
-            "together), ratio %.1f\n",
-            benchmark.what, one->second / benchmark.commands, each->second / benchmark.commands,
-            benchmark.commands, ratio);
+        const std::string perMove =
+            benchmark.commands == 1
+                ? ""
+                : " per move (" + std::to_string(benchmark.commands) + " moves timed together)";
+        std::printf("%s: one transaction %.2f ms, key by key %.2f ms%s, ratio %.1f\n",
+                    benchmark.what, one->second / benchmark.commands,
+                    each->second / benchmark.commands, perMove.c_str(), ratio);
         smallest = smallest == 0 ? ratio : std::min(smallest, ratio);
     }
     std::printf("smallest ratio: %.1f\n", smallest);
