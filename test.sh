@@ -12,3 +12,4 @@ cmake --build build
 
 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
   ctest --test-dir build --output-on-failure
+xvfb-run -a -s "-screen 0 1280x1024x24" scripts/test-windows.sh
