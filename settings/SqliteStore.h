@@ -2,10 +2,13 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "settings/Store.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace vantrel {
 
@@ -43,6 +46,7 @@ private:
 
     void execute(const char* sql);
     Statement prepare(const char* sql);
+    void run(const char* sql);
     void createSchema();
     template <typename Change>
     void atomically(Change&& change);
@@ -51,6 +55,7 @@ private:
     std::optional<long long> findChild(long long parentId, std::string_view name);
 
     sqlite3* db_;
+    std::unordered_map<std::string_view, sqlite3_stmt*> statements_;
 };
 
 }  // namespace vantrel
