@@ -19,6 +19,7 @@ export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all
 # One Wine server and its services for all the tests, started here with their
 # output discarded: otherwise every test would start them anew and wait until
 # they end, since they hold the test's output open.
+mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k' EXIT
