@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <type_traits>
