@@ -199,7 +199,7 @@ public:
             AllSignalsBlocked blocked;
             child = ::fork();
             if (child == 0) {
-                // The intermediate child: a new session, the terminal forked off
+                // The intermediate child: setsid(), the terminal forked off
                 // from it, and gone at once, so the terminal belongs to init.
                 ::setsid();
                 const pid_t grandchild = ::fork();

@@ -266,7 +266,7 @@ private:
     }
 
     /// Errors of requests without replies arrive as events; nothing else is
-    /// selected, but the queue must not grow over a long session.
+    /// selected, but the queue must not grow while Vantrel runs for hours.
     void discardEvents() {
         while (XcbPointer<xcb_generic_event_t>(xcb_poll_for_event(c()))) {
         }

@@ -20,7 +20,7 @@ protected:
     ScriptTable table{};
 
     // Three-digit names, so that the record order is the numeric order.
-    void seed(int count) {
+    void storeEntries(int count) {
         StoreTransaction transaction(*store);
         for (int i = count; i >= 1; --i) record.createEntryKey("e" + std::to_string(1000 + i));
         transaction.commit();
@@ -47,7 +47,7 @@ TEST_F(QueueLoadTest, AnEmptyOrMissingRecordLoadsNothing) {
 }
 
 TEST_F(QueueLoadTest, OneHundredAndOneEntriesFillEveryRowAndOneMoreItem) {
-    seed(101);
+    storeEntries(101);
     LoadQueue(record, list, table);
     ASSERT_EQ(list.count(), 101);
     EXPECT_EQ(table[99].entryText, list.text(99));
@@ -55,7 +55,7 @@ TEST_F(QueueLoadTest, OneHundredAndOneEntriesFillEveryRowAndOneMoreItem) {
 }
 
 TEST_F(QueueLoadTest, NoMoreThanOneHundredAndOneItemsAreLoaded) {
-    seed(105);
+    storeEntries(105);
     LoadQueue(record, list, table);
     EXPECT_EQ(list.count(), 101);
 }
