@@ -1,44 +1,25 @@
-// A stand-in for esscmd.exe in the launcher tests. It writes what it was
-// started with to the file that ESSCMD_STANDIN_REPORT names, one item a line:
-// the number of arguments, the first argument, its console's title, and
-// whether that console window is minimized. Then it ends.
+// A stand-in for esscmd.exe in the launcher tests. It writes its number of
+// arguments, its first argument, its console's title and whether that console
+// is minimized, one a line, to the file ESSCMD_STANDIN_REPORT names, and ends.
 
 #include <windows.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "settings/WideText_windows.h"
+#include "testing/FileBytes.h"
 
-namespace {
-
-std::wstring ConsoleTitle() {
-    wchar_t title[1024] = {};
-    GetConsoleTitleW(title, static_cast<DWORD>(std::size(title)));
-    return title;
-}
-
-bool ConsoleMinimized() {
-    const HWND console = GetConsoleWindow();
-    return console != nullptr && IsIconic(console);
-}
-
-}  // namespace
+using vantrel::Utf8FromWide;
 
 int wmain(int argc, wchar_t** argv) {
-    const wchar_t* reportPath = _wgetenv(L"ESSCMD_STANDIN_REPORT");
-    if (reportPath == nullptr) return 2;
-    const std::filesystem::path report(reportPath);
-    std::filesystem::path partial = report;
-    partial += L".part";
-    {
-        std::ofstream out(partial, std::ios::binary);
-        out << argc - 1 << '\n'
-            << vantrel::Utf8FromWide(argc > 1 ? argv[1] : L"") << '\n'
-            << vantrel::Utf8FromWide(ConsoleTitle()) << '\n'
-            << (ConsoleMinimized() ? "minimized" : "not minimized") << '\n';
-    }
+    const std::filesystem::path report = _wgetenv(L"ESSCMD_STANDIN_REPORT");
+    const std::filesystem::path partial = report.wstring() + L".part";
+    wchar_t title[1024] = {};
+    GetConsoleTitleW(title, 1024);
+    vantrel::testing::WriteBytes(
+        partial, std::to_string(argc - 1) + "\n" + Utf8FromWide(argc > 1 ? argv[1] : L"") + "\n" +
+                     Utf8FromWide(title) + "\n" +
+                     (IsIconic(GetConsoleWindow()) ? "minimized\n" : "shown\n"));
     // The test waits for the report's name, so it never reads half of it.
     std::filesystem::rename(partial, report);
     return 0;
