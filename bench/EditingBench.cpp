@@ -8,10 +8,10 @@
 #include <map>
 #include <string>
 
+#include "bench/ForwardingStore.h"
 #include "queue/QueueEditor.h"
 #include "queue/QueueEntry.h"
 #include "testing/FileBytes.h"
-#include "testing/ForwardingStore.h"
 #include "testing/MemoryListBox.h"
 #include "testing/ScriptedFileChooser.h"
 #include "testing/TempConfigHome.h"
@@ -22,7 +22,7 @@ namespace {
 constexpr int kEntries = kMaxEntries;
 
 /// Lets every change reach the file by itself, as without the command's transaction.
-class KeyByKeyStore : public testing::ForwardingStore {
+class KeyByKeyStore : public ForwardingStore {
 public:
     using ForwardingStore::ForwardingStore;
     void beginTransaction() override {}

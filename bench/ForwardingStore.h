@@ -2,10 +2,10 @@
 
 #include "settings/Store.h"
 
-namespace vantrel::testing {
+namespace vantrel {
 
-/// A store that hands every call to a real one, so a test or a benchmark can
-/// step in before each change (to fail it, or to end the process there).
+/// A store that hands every call to a real one, so that a benchmark can change
+/// how some of them behave.
 class ForwardingStore : public Store {
 public:
     explicit ForwardingStore(Store& inner) : inner_(inner) {}
@@ -14,14 +14,8 @@ public:
         return inner_.subKeys(keyPath);
     }
     bool keyExists(std::string_view keyPath) override { return inner_.keyExists(keyPath); }
-    void createKey(std::string_view keyPath) override {
-        beforeChange();
-        inner_.createKey(keyPath);
-    }
-    bool deleteKey(std::string_view keyPath) override {
-        beforeChange();
-        return inner_.deleteKey(keyPath);
-    }
+    void createKey(std::string_view keyPath) override { inner_.createKey(keyPath); }
+    bool deleteKey(std::string_view keyPath) override { return inner_.deleteKey(keyPath); }
     std::optional<std::string> stringValue(std::string_view keyPath,
                                            std::string_view valueName) override {
         return inner_.stringValue(keyPath, valueName);
@@ -31,23 +25,17 @@ public:
     }
     void setStringValue(std::string_view keyPath, std::string_view valueName,
                         std::string_view data) override {
-        beforeChange();
         inner_.setStringValue(keyPath, valueName, data);
     }
     bool deleteValue(std::string_view keyPath, std::string_view valueName) override {
-        beforeChange();
         return inner_.deleteValue(keyPath, valueName);
     }
     void beginTransaction() override { inner_.beginTransaction(); }
     void commitTransaction() override { inner_.commitTransaction(); }
     void rollbackTransaction() override { inner_.rollbackTransaction(); }
 
-protected:
-    /// Called before every change reaches the real store.
-    virtual void beforeChange() {}
-
 private:
     Store& inner_;
 };
 
-}  // namespace vantrel::testing
+}  // namespace vantrel

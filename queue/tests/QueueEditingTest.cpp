@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "queue/QueueEditor.h"
+#include "queue/QueueEntry.h"
+#include "testing/FileBytes.h"
+#include "testing/MemoryListBox.h"
+#include "testing/ScriptedFileChooser.h"
+#include "testing/TempConfigHome.h"
+
+namespace vantrel::testing {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+/// A queue editor over a real store file in a temporary configuration home,
+/// whose dialogs are answered beforehand and keep what they said in order.
+struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
+    TempConfigHome home;
+    std::unique_ptr<Store> store = OpenUserStore().store;
+    Module1 registry{*store};
+    QueueRecord record{registry, kQueueRecordKeyPath};
+    ProgramState program;
+    MemoryListBox list;
+    QueueEditor editor{program, record, list, *this, *this, *this};
+    Texts shown;
+    bool answerOk = true;
+
+    void showNotice(const std::string& text) override { shown.push_back(text); }
+    void showInformation(const std::string& text) override { shown.push_back(text); }
+    bool confirm(const std::string& text) override {
+        shown.push_back(text);
+        return answerOk;
+    }
+
+    /// Selects exactly these rows; the first becomes the current row.
+    void select(const std::vector<int>& rows) {
+        for (int row = 0; row < list.count(); ++row) list.setSelected(row, false);
+        for (const int row : rows) list.setSelected(row, true);
+        list.setCurrentIndex(rows.empty() ? -1 : rows.front());
+    }
+    /// The rows as shown, selected ones marked "*".
+    Texts rows() const {
+        Texts texts;
+        for (int row = 0; row < list.count(); ++row)
+            texts.push_back(list.text(row) + (list.isSelected(row) ? "*" : ""));
+        return texts;
+    }
+    /// What a restart loads: the record read through a new connection to the store file.
+    static Texts savedQueue() { return OpenUserStore().store->subKeys(kQueueRecordKeyPath); }
+    Texts rowsAndSavedQueue() const {
+        Texts both = rows();
+        for (const std::string& entry : savedQueue()) both.push_back("saved " + entry);
+        return both;
+    }
+};
+
+TEST_F(QueueEditingTest, RemoveAsksThenTakesTheSelectedEntriesAndRenumbersThoseBelow) {
+    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/a", "/s/c", "/s/d", "/s/e", "/s/f", "/s/g"});
+    editor.cmdRemove_Click();
+    select({0, 2});
+    const Texts selected = rowsAndSavedQueue();
+    answerOk = false;
+    editor.cmdRemove_Click();
+    EXPECT_EQ(rowsAndSavedQueue(), selected);
+
+    answerOk = true;
+    // The bottom, the top (its neighbour has the same path), the middle, then two rows at once.
+    const std::pair<std::vector<int>, Texts> removals[] = {
+        {{6}, {"01-/s/a", "02-/s/a", "03-/s/c", "04-/s/d", "05-/s/e", "06-/s/f"}},
+        {{0}, {"01-/s/a", "02-/s/c", "03-/s/d", "04-/s/e", "05-/s/f"}},
+        {{2}, {"01-/s/a", "02-/s/c", "03-/s/e", "04-/s/f"}},
+        {{0, 2}, {"01-/s/c", "02-/s/f"}}};
+    for (const auto& [selectedRows, left] : removals) {
+        select(selectedRows);
+        editor.cmdRemove_Click();
+        EXPECT_EQ(rows(), left);
+        EXPECT_EQ(savedQueue(), left);
+    }
+    const std::string ask = "Are you sure you want to remove ";
+    EXPECT_EQ(shown,
+              (Texts{std::string(kNothingToRemoveText), ask + "all 2 items?", ask + "07-/s/g?",
+                     ask + "01-/s/a?", ask + "03-/s/d?", ask + "all 2 items?"}));
+}
+
+TEST_F(QueueEditingTest, UpAndDownMoveSelectedRowsTogetherUnlessOneIsAtTheEdge) {
+    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/b", "/s/b", "/s/d"});
+    select({1, 2});
+    editor.cmdUp_Click();
+    EXPECT_EQ(rows(), (Texts{"01-/s/b*", "02-/s/b*", "03-/s/a", "04-/s/d"}));
+    select({0, 2});
+    editor.cmdUp_Click();
+    // Up did nothing; down moves both rows, and exchanges the two with the same path.
+    editor.Command2_Click();
+    EXPECT_EQ(rows(), (Texts{"01-/s/b", "02-/s/b*", "03-/s/d", "04-/s/a*"}));
+    EXPECT_EQ(savedQueue(), (Texts{"01-/s/b", "02-/s/b", "03-/s/d", "04-/s/a"}));
+}
+
+TEST_F(QueueEditingTest, AStoreFailingHalfWayThroughACommandLeavesTheQueueAsItWas) {
+    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/b", "/s/c"});
+    select({0});
+    const Texts before = rowsAndSavedQueue();
+    // Removing the top entry deletes its key first; then the store file refuses
+    // the renumbered key of the next one, as a full disk would.
+    sqlite3* file = nullptr;
+    ASSERT_EQ(sqlite3_open(home.storeFile().c_str(), &file), SQLITE_OK);
+    const char* refuseNewKeys =
+        "CREATE TRIGGER full BEFORE INSERT ON keys BEGIN SELECT RAISE(ABORT, 'disk full'); END";
+    sqlite3_exec(file, refuseNewKeys, nullptr, nullptr, nullptr);
+    editor.cmdRemove_Click();
+    sqlite3_exec(file, "DROP TRIGGER full", nullptr, nullptr, nullptr);
+    sqlite3_close(file);
+    EXPECT_NE(shown.back().find("could not be saved in the settings store: disk full"),
+              std::string::npos);
+    EXPECT_EQ(rowsAndSavedQueue(), before);
+}
+
+TEST_F(QueueEditingTest, ListFilesImportLineByLineAndExportWithCrLfAfterEveryLine) {
+    listFileToOpen = listFileToSave = (home.path() / "list.txt").string();
+    WriteBytes(listFileToOpen, "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\n02-/s/b c.txt\nnotes");
+    editor.mnuListsImport_Click();
+    EXPECT_EQ(rows(), (Texts{"05-/s/\xC3\xA9t\xC3\xA9.txt", "", "02-/s/b c.txt", "notes"}));
+    // A key name cannot be empty, and the record keeps its keys in name order.
+    EXPECT_EQ(savedQueue(), (Texts{"02-/s/b c.txt", "05-/s/\xC3\xA9t\xC3\xA9.txt", "notes"}));
+
+    editor.mnuListsExport_Click();
+    const std::string bytes = "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\r\n02-/s/b c.txt\r\nnotes\r\n";
+    EXPECT_EQ(ReadBytes(listFileToSave), bytes);
+    EXPECT_EQ(shown, Texts{" Your list has been saved to " + listFileToSave + "."});
+
+    editor.lstEsscmd_OLEDragDrop({"/s/extra.txt"});
+    select({0});
+    editor.mnuListsImport_Click();
+    EXPECT_EQ(list.currentIndex(), -1);
+    editor.mnuListsExport_Click();
+    EXPECT_EQ(ReadBytes(listFileToSave), bytes);
+}
+
+TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTheyWere) {
+    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/b", "/s/c", "/s/d"});
+    select({0});
+    const Texts before = rowsAndSavedQueue();
+    editor.lstEsscmd_OLEDragDrop({"/s/e", "/s/e\\f"});
+    scriptFiles = Texts(96, "/s/y");
+    editor.cmdAdd_Click();
+    listFileToOpen = listFileToSave = (home.path() / "list.txt").string();
+    editor.mnuListsImport_Click();
+    for (const std::string& bytes : {std::string(100, '\n'), std::string("01-/s/x\r\n\0", 10)}) {
+        WriteBytes(listFileToOpen, bytes);
+        editor.mnuListsImport_Click();
+    }
+    EXPECT_EQ(rowsAndSavedQueue(), before);
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[0], *PathRefusal("/s/e\\f") + "\n\nNothing has been added.");
+    EXPECT_EQ(shown[1],
+              "The queue can hold at most 99 scripts and holds 4 now; adding 96 more "
+              "would pass that, so none has been added.");
+
+    // No file may grow past the one already there while the queue is exported over it.
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limit{5, unlimited.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    editor.mnuListsExport_Click();
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_EQ(shown.back(),
+              "The list could not be saved to " + listFileToSave + ": File too large.");
+    EXPECT_EQ(ReadBytes(listFileToSave), std::string("01-/s/x\r\n\0", 10));
+
+    scriptFiles.pop_back();
+    editor.cmdAdd_Click();
+    EXPECT_EQ(savedQueue().back(), "99-/s/y");
+}
+
+}  // namespace
+}  // namespace vantrel::testing
