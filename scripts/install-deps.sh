@@ -2,13 +2,13 @@
 # Installs the Debian packages that are missing for the given purposes:
 #   build  - compiling Vantrel
 #   run    - running it (a terminal for the scripts)
-#   test   - the test suite (virtual display, window manager, Windows cross build)
+#   test   - the test suite (virtual display and its fonts, window manager, Windows cross build)
 set -euo pipefail
 
 declare -A packages=(
   [build]="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libxcb1-dev libxcb-icccm4-dev libxcb-ewmh-dev"
-  [run]="xterm fonts-dejavu-core fonts-liberation"
-  [test]="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xterm xdotool imagemagick g++-mingw-w64-x86-64-posix wine wine64 googletest"
+  [run]="xterm xfonts-base fonts-dejavu-core fonts-liberation"
+  [test]="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xfonts-base openbox xterm xdotool imagemagick g++-mingw-w64-x86-64-posix wine wine64 googletest"
 )
 
 wanted=()
