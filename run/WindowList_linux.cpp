@@ -372,23 +372,12 @@ private:
         return result;
     }
 
-    std::vector<bool> hasWmState(const std::vector<xcb_window_t>& windows) {
-        std::vector<xcb_get_property_cookie_t> cookies;
-        cookies.reserve(windows.size());
-        for (const xcb_window_t window : windows)
-            cookies.push_back(requestProperty(window, atoms_[kWmState], 2));
-        std::vector<bool> result(windows.size());
-        for (std::size_t i = 0; i < windows.size(); ++i) {
-            bool gone = false;
-            const PropertyReply reply = readProperty(cookies[i], gone);
-            result[i] = IsSet(reply) && reply->type == atoms_[kWmState];
-        }
-        return result;
-    }
-
     /// For each top-level window the client window it stands for: itself when it
     /// carries WM_STATE, else the topmost descendant with WM_STATE within the
     /// search depth, else itself (no window manager manages it); none when gone.
+    /// An untitled frame whose client has no WM_STATE yet (the window manager
+    /// is still taking it on) stands for its topmost titled descendant, so a
+    /// script's window never drops out of the count for a moment.
     std::vector<xcb_window_t> findClients(const std::vector<xcb_window_t>& tops,
                                           const std::vector<Properties>& topProperties) {
         std::vector<xcb_window_t> clients(tops.size(), XCB_WINDOW_NONE);
@@ -400,6 +389,7 @@ private:
             if (!topProperties[i].hasWmState) searched.emplace_back(i, tops[i]);
         }
         std::vector<bool> found(tops.size(), false);
+        std::vector<xcb_window_t> titled(tops.size(), XCB_WINDOW_NONE);
         for (int depth = 0; depth < kClientSearchDepth && !searched.empty(); ++depth) {
             std::vector<xcb_window_t> parents;
             for (const auto& entry : searched) parents.push_back(entry.second);
@@ -411,18 +401,24 @@ private:
                     next.emplace_back(searched[j].first, kid);
             std::vector<xcb_window_t> candidates;
             for (const auto& entry : next) candidates.push_back(entry.second);
-            const std::vector<bool> managed = hasWmState(candidates);
+            const std::vector<Properties> candidateProperties = properties(candidates);
 
             for (std::size_t j = 0; j < next.size(); ++j) {
                 const std::size_t top = next[j].first;
-                if (managed[j] && !found[top]) {
+                const Properties& candidate = candidateProperties[j];
+                if (candidate.hasWmState && !found[top]) {
                     found[top] = true;
                     clients[top] = next[j].second;
+                } else if (!candidate.title.empty() && !topProperties[top].hasWmState &&
+                           topProperties[top].title.empty() && !titled[top]) {
+                    titled[top] = next[j].second;
                 }
             }
             std::erase_if(next, [&](const auto& entry) { return found[entry.first]; });
             searched = std::move(next);
         }
+        for (std::size_t i = 0; i < tops.size(); ++i)
+            if (!found[i] && titled[i] != XCB_WINDOW_NONE) clients[i] = titled[i];
         return clients;
     }
 

@@ -38,10 +38,12 @@ public:
                             length, data);
     }
 
-    /// A top-level window, not mapped, titled by _NET_WM_NAME when a title is given.
-    xcb_window_t window(std::optional<std::string_view> title = std::nullopt) {
+    /// A window, not mapped, titled by _NET_WM_NAME when a title is given;
+    /// a top-level one unless a parent is given.
+    xcb_window_t window(std::optional<std::string_view> title = std::nullopt,
+                        xcb_window_t parent = XCB_WINDOW_NONE) {
         const xcb_window_t window = xcb_generate_id(c());
-        xcb_create_window(c(), XCB_COPY_FROM_PARENT, window, root_, 10, 10, 200, 100, 0,
+        xcb_create_window(c(), XCB_COPY_FROM_PARENT, window, parent ? parent : root_, 10, 10, 200, 100, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
         if (title) set(window, "_NET_WM_NAME", "UTF8_STRING", 8, title->size(), title->data());
         return window;

@@ -69,6 +69,14 @@ TEST_P(X11WindowListTest, CountsTitledUnownedWindowsShownOrHidden) {
     EXPECT_EQ(count("", 2), 0);
 }
 
+// A window manager taking a window on puts it into its frame before it sets
+// WM_STATE; the script's window must not drop out of the count meanwhile.
+TEST_P(X11WindowListTest, AClientNotYetManagedInsideAnUntitledFrameCountsOnce) {
+    const std::int32_t before = count("esscmd.exe");
+    x_.window("esscmd.exe \"/calc/q1.txt\"", x_.window());
+    EXPECT_EQ(count("esscmd.exe"), before + 1);
+}
+
 TEST_P(X11WindowListTest, OnlyTheFirst255CharactersOfATitleTakePart) {
     shown(std::string(260, 'x') + "esscmd.exe" + std::string(30, 'y'));
     x_.window(std::string(240, 'z') + "esscmd.exe" + std::string(50, 'z'));
