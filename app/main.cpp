@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/frmFindPart.h"
+#include "app/MainWindow.h"
 #include "run/Launcher.h"
 #include "run/WindowList.h"
 #include "settings/Store.h"
@@ -12,11 +12,11 @@ int main(int argc, char** argv) {
     if (opened.problem) problem = vantrel::StoreProblem{opened.location, *opened.problem};
 
     vantrel::ProgramState state;
-    vantrel::Module1 registry(*opened.store);
+    vantrel::SettingsKeys settings(*opened.store);
     const auto windows = vantrel::OpenDesktopWindowList();
     const auto launcher = vantrel::CreateLauncher();
-    vantrel::frmFindPart window(state, registry, *windows, *launcher, problem);
-    window.Form_Load();
+    vantrel::MainWindow window(state, settings, *windows, *launcher, problem);
+    window.load();
     window.show();
     return app.exec();
 }

@@ -47,11 +47,11 @@ class EditingSetup {
 public:
     explicit EditingSetup(Writes writes)
         : keyByKey_(*file_),
-          registry_(writes == Writes::KeyByKey ? static_cast<Store&>(keyByKey_) : *file_) {}
+          settings_(writes == Writes::KeyByKey ? static_cast<Store&>(keyByKey_) : *file_) {}
 
     /// A saved and loaded queue of kEntries entries, with the given row selected.
     void startWithFullQueue(int selectedRow) {
-        Module1 direct(*file_);
+        SettingsKeys direct(*file_);
         QueueRecord record(direct, kQueueRecordKeyPath);
         StoreTransaction transaction(*file_);
         for (const std::string& name : record.names()) record.deleteEntryKey(name);
@@ -82,8 +82,8 @@ private:
     testing::TempConfigHome home_;
     std::unique_ptr<Store> file_ = OpenUserStore().store;
     KeyByKeyStore keyByKey_;
-    Module1 registry_;
-    QueueRecord record_{registry_, kQueueRecordKeyPath};
+    SettingsKeys settings_;
+    QueueRecord record_{settings_, kQueueRecordKeyPath};
     ProgramState state_;
     AgreeingDialogs dialogs_;
     testing::ScriptedFileChooser chooser_;
@@ -96,7 +96,7 @@ void RemoveTop(benchmark::State& state, Writes writes) {
         state.PauseTiming();
         setup.startWithFullQueue(0);
         state.ResumeTiming();
-        setup.editor().cmdRemove_Click();
+        setup.editor().removeSelected();
     }
     if (setup.list.count() != kEntries - 1 || setup.list.text(0) != EntryText(1, ScriptPathOf(2)))
         state.SkipWithError("the top entry was not removed");
@@ -108,7 +108,7 @@ void MoveBottomToTop(benchmark::State& state, Writes writes) {
         state.PauseTiming();
         setup.startWithFullQueue(kEntries - 1);
         state.ResumeTiming();
-        for (int move = 1; move < kEntries; ++move) setup.editor().cmdUp_Click();
+        for (int move = 1; move < kEntries; ++move) setup.editor().moveSelectedUp();
     }
     if (setup.list.text(0) != EntryText(1, ScriptPathOf(kEntries)))
         state.SkipWithError("the bottom entry did not reach the top");
@@ -118,7 +118,7 @@ void ImportList(benchmark::State& state, Writes writes) {
     EditingSetup setup(writes);
     setup.startWithFullQueue(0);
     setup.offerListFile();
-    for (auto _ : state) setup.editor().mnuListsImport_Click();
+    for (auto _ : state) setup.editor().importList();
     if (setup.list.count() != kEntries) state.SkipWithError("the list was not imported");
 }
 

@@ -82,7 +82,7 @@ QueueEditor::QueueEditor(ProgramState& state, QueueRecord& record, ListBox& list
 void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
     QueueDraft draft(list_, state_.scriptTable);
     try {
-        StoreTransaction transaction(record_.registry().store());
+        StoreTransaction transaction(record_.settings().store());
         if (!edit(draft)) return;
         transaction.commit();
     } catch (const StoreError& error) {
@@ -92,12 +92,12 @@ void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
     draft.showIn(list_, state_.scriptTable);
 }
 
-void QueueEditor::cmdAdd_Click() {
+void QueueEditor::addScripts() {
     const std::vector<std::string> paths = chooser_->chooseScriptFiles();
     if (!paths.empty()) appendScripts(paths);
 }
 
-void QueueEditor::lstEsscmd_OLEDragDrop(const std::vector<std::string>& paths) {
+void QueueEditor::dropFiles(const std::vector<std::string>& paths) {
     if (!paths.empty()) appendScripts(paths);
 }
 
@@ -117,7 +117,7 @@ void QueueEditor::appendScripts(const std::vector<std::string>& paths) {
     });
 }
 
-void QueueEditor::cmdRemove_Click() {
+void QueueEditor::removeSelected() {
     const std::string currentText = CurrentText(list_);
     if (currentText.empty()) {
         prompt_.showInformation(std::string(kNothingToRemoveText));
@@ -130,15 +130,15 @@ void QueueEditor::cmdRemove_Click() {
     });
 }
 
-void QueueEditor::cmdUp_Click() {
+void QueueEditor::moveSelectedUp() {
     change([&](QueueDraft& draft) { return draft.moveSelected(record_, MoveDirection::Up); });
 }
 
-void QueueEditor::Command2_Click() {
+void QueueEditor::moveSelectedDown() {
     change([&](QueueDraft& draft) { return draft.moveSelected(record_, MoveDirection::Down); });
 }
 
-void QueueEditor::mnuListsExport_Click() {
+void QueueEditor::exportList() {
     const std::string file = chooser_->chooseListFileToSave();
     if (file.empty()) return;
     try {
@@ -150,7 +150,7 @@ void QueueEditor::mnuListsExport_Click() {
     notice_.showNotice(" Your list has been saved to " + file + ".");
 }
 
-void QueueEditor::mnuListsImport_Click() {
+void QueueEditor::importList() {
     const std::string file = chooser_->chooseListFileToOpen();
     if (file.empty()) return;
     std::vector<std::string> lines;

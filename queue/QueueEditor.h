@@ -30,19 +30,19 @@ public:
     void setFileChooser(FileChooser& chooser) { chooser_ = &chooser; }
 
     /// Appends the script files the user chooses, in the order given.
-    void cmdAdd_Click();
+    void addScripts();
     /// Appends the dropped files and folders (full paths), in the order given.
-    void lstEsscmd_OLEDragDrop(const std::vector<std::string>& paths);
+    void dropFiles(const std::vector<std::string>& paths);
     /// Removes the selected entries once the user has confirmed.
-    void cmdRemove_Click();
+    void removeSelected();
     /// Moves the selected entries one place up.
-    void cmdUp_Click();
+    void moveSelectedUp();
     /// Moves the selected entries one place down.
-    void Command2_Click();
+    void moveSelectedDown();
     /// Writes the list to a list file of the user's choice and says where.
-    void mnuListsExport_Click();
+    void exportList();
     /// Replaces the queue by the lines of a list file of the user's choice.
-    void mnuListsImport_Click();
+    void importList();
 
 private:
     void appendScripts(const std::vector<std::string>& paths);

@@ -4,21 +4,20 @@
 
 namespace vantrel {
 
-constexpr auto HKCU = RootKey::HKEY_CURRENT_USER;
 
-std::vector<std::string> QueueRecord::names() { return registry_.EnumSubKeys(HKCU, keyPath_); }
+std::vector<std::string> QueueRecord::names() { return settings_.subkeyNames(keyPath_); }
 
 std::string QueueRecord::entryKeyPath(std::string_view keyName) const {
     return keyPath_ + "\\" + std::string(keyName);
 }
 
 void QueueRecord::createEntryKey(std::string_view keyName) {
-    if (!keyName.empty()) registry_.store().createKey(entryKeyPath(keyName));
+    if (!keyName.empty()) settings_.store().createKey(entryKeyPath(keyName));
 }
 
 void QueueRecord::deleteEntryKey(std::string_view keyName) {
     // An empty name would address the queue record key itself.
-    if (!keyName.empty()) registry_.store().deleteKey(entryKeyPath(keyName));
+    if (!keyName.empty()) settings_.store().deleteKey(entryKeyPath(keyName));
 }
 
 void QueueRecord::renumberEntryKey(std::string_view oldKeyName, std::string_view newKeyName) {

@@ -6,7 +6,7 @@
 
 #include "queue/ListBox.h"
 #include "queue/ScriptTable.h"
-#include "settings/Module1.h"
+#include "settings/SettingsKeys.h"
 
 namespace vantrel {
 
@@ -19,8 +19,8 @@ namespace vantrel {
 /// or deleting it does nothing.
 class QueueRecord {
 public:
-    QueueRecord(Module1& registry, std::string keyPath)
-        : registry_(registry), keyPath_(std::move(keyPath)) {}
+    QueueRecord(SettingsKeys& settings, std::string keyPath)
+        : settings_(settings), keyPath_(std::move(keyPath)) {}
 
     /// The entry key names in record order.
     std::vector<std::string> names();
@@ -29,12 +29,12 @@ public:
     /// Creates the new key before it deletes the old one.
     void renumberEntryKey(std::string_view oldKeyName, std::string_view newKeyName);
 
-    Module1& registry() { return registry_; }
+    SettingsKeys& settings() { return settings_; }
 
 private:
     std::string entryKeyPath(std::string_view keyName) const;
 
-    Module1& registry_;
+    SettingsKeys& settings_;
     std::string keyPath_;
 };
 

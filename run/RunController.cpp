@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "queue/QueueEntry.h"
-#include "run/MFindPartLoop.h"
+#include "run/WindowTitleSearch.h"
 
 namespace vantrel {
 
@@ -12,7 +12,7 @@ namespace {
 
 // Counts the windows that carry this command line in their title.
 std::int32_t WindowsCarrying(const std::vector<TopLevelWindow>& walk, std::string_view commandLine) {
-    return MFindPartLoop::CountMatchingWindows(walk, commandLine, MatchContains);
+    return WindowTitleSearch::countMatchingWindows(walk, commandLine, MatchContains);
 }
 
 // Clears the flag however the guarded call ends.
@@ -51,7 +51,7 @@ std::string RunController::partialTitle() {
     return title.substr(first, title.find_last_not_of(' ') - first + 1);
 }
 
-void RunController::cmdRun_Click() {
+void RunController::onStartStopClicked() {
     const std::string caption = view_.runCaption();
     if (caption == kStartCaption)
         start();
@@ -80,13 +80,13 @@ void RunController::finish() {
     view_.setEditingEnabled(true);
 }
 
-void RunController::Timer1_Timer() { CheckAndLaunch(partialTitle(), MatchContains); }
+void RunController::onLaunchTick() { checkAndLaunch(partialTitle(), MatchContains); }
 
-void RunController::Command1_Click() {
+void RunController::onActivateClicked() {
     if (view_.startsWithChosen())
-        MFindPartLoop::ActivateMatchingWindow(windows_, view_, partialTitle(), MatchStartsWith);
+        WindowTitleSearch::activateMatchingWindow(windows_, view_, partialTitle(), MatchStartsWith);
     else
-        CheckAndLaunch(partialTitle(), MatchContains);
+        checkAndLaunch(partialTitle(), MatchContains);
 }
 
 std::int32_t RunController::pendingLaunches(const std::vector<TopLevelWindow>& walk) {
@@ -98,18 +98,18 @@ std::int32_t RunController::pendingLaunches(const std::vector<TopLevelWindow>& w
     return static_cast<std::int32_t>(pending_.size());
 }
 
-void RunController::CheckAndLaunch(std::string_view partialTitle, std::int16_t mode) {
+void RunController::checkAndLaunch(std::string_view partialTitle, std::int16_t mode) {
     // The message boxes below let ticks through; a second check inside the
     // first would show stale counts and could start one script too many.
     if (checking_) return;
     Guard guard(checking_);
     const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-    const std::int32_t count = MFindPartLoop::CountMatchingWindows(walk, partialTitle, mode);
+    const std::int32_t count = WindowTitleSearch::countMatchingWindows(walk, partialTitle, mode);
     view_.showNotice(std::to_string(count));
-    if (count + pendingLaunches(walk) < concurrency()) LaunchNextScript();
+    if (count + pendingLaunches(walk) < concurrency()) launchNextScript();
 }
 
-void RunController::LaunchNextScript() {
+void RunController::launchNextScript() {
     ScriptTable& table = state_.scriptTable;
     state_.RunIndex = 0;
     while (state_.RunIndex < kScriptTableRows && !table[state_.RunIndex].runState.empty() &&
@@ -142,9 +142,9 @@ bool RunController::launch(const std::string& commandLine, const std::string& sc
     return true;
 }
 
-void RunController::Timer2_Timer() {
+void RunController::onCompletionTick() {
     const std::string title = partialTitle();
-    if (MFindPartLoop::CountMatchingWindows(windows_, title, MatchContains) > 0) {
+    if (WindowTitleSearch::countMatchingWindows(windows_, title, MatchContains) > 0) {
         const int n = concurrency();
         const int completed = n < state_.RunIndex ? (state_.RunIndex - 1) - n : 0;
         view_.setStatus("Scripts Completed:  " + std::to_string(completed));

@@ -28,20 +28,20 @@ public:
                   Clock clock = std::chrono::steady_clock::now);
 
     /// Start, Stop, or (after a finished run) close the program.
-    void cmdRun_Click();
+    void onStartStopClicked();
     /// The launch tick.
-    void Timer1_Timer();
+    void onLaunchTick();
     /// The completion monitor's tick.
-    void Timer2_Timer();
+    void onCompletionTick();
     /// The hidden Activate button.
-    void Command1_Click();
+    void onActivateClicked();
 
     /// Shows how many windows match and starts the next script when fewer
     /// than the concurrency do. A call while an earlier one still waits for
     /// its message box to close is skipped.
-    void CheckAndLaunch(std::string_view partialTitle, std::int16_t mode);
+    void checkAndLaunch(std::string_view partialTitle, std::int16_t mode);
     /// Starts the first script of the table not yet executed, or finishes the run.
-    void LaunchNextScript();
+    void launchNextScript();
 
 private:
     struct PendingLaunch {

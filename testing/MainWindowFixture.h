@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "app/frmFindPart.h"
+#include "app/MainWindow.h"
 #include "testing/FakeDesktop.h"
 #include "testing/ScriptedFileChooser.h"
 #include "testing/TempConfigHome.h"
@@ -17,20 +17,20 @@ namespace vantrel::testing {
 struct MainWindowFixture : ::testing::Test {
     TempConfigHome home;
     std::unique_ptr<Store> store = OpenUserStore().store;
-    Module1 registry{*store};
+    SettingsKeys settings{*store};
     ProgramState state;
     FakeDesktop desktop;
     ScriptedFileChooser chooser;
-    std::unique_ptr<frmFindPart> window;
+    std::unique_ptr<MainWindow> window;
     QListWidget* list = nullptr;
 
     /// Opens the window on these saved entries and waits until it has the keyboard.
     void open(const std::vector<std::string>& savedEntries = {}) {
         for (const std::string& entry : savedEntries)
             store->createKey(std::string(kQueueRecordKeyPath) + "\\" + entry);
-        window = std::make_unique<frmFindPart>(state, registry, desktop, desktop);
+        window = std::make_unique<MainWindow>(state, settings, desktop, desktop);
         window->setFileChooser(chooser);
-        window->Form_Load();
+        window->load();
         window->show();
         // Under a bare X server no window manager hands the new window the keyboard.
         window->activateWindow();

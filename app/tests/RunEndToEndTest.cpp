@@ -9,7 +9,7 @@
 #include <QTest>
 #include <fstream>
 
-#include "app/frmFindPart.h"
+#include "app/MainWindow.h"
 #include "testing/MessageBoxAnswerer.h"
 #include "testing/StandInLog.h"
 #include "testing/TempConfigHome.h"
@@ -47,12 +47,12 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderAndTheRunFinishes
     for (std::size_t i = 0; i < scripts.size(); ++i)
         store->createKey(std::string(kQueueRecordKeyPath) + "\\0" + std::to_string(i + 1) + "-" + scripts[i]);
     store->setStringValue(kSettingsKeyPath, "Id", "2");
-    Module1 registry(*store);
+    SettingsKeys settings(*store);
     ProgramState state;
     const auto windows = OpenDesktopWindowList();
     const auto launcher = CreateLauncher();
-    frmFindPart window(state, registry, *windows, *launcher);
-    window.Form_Load();
+    MainWindow window(state, settings, *windows, *launcher);
+    window.load();
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 

@@ -21,8 +21,8 @@ using Texts = std::vector<std::string>;
 struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
     TempConfigHome home;
     std::unique_ptr<Store> store = OpenUserStore().store;
-    Module1 registry{*store};
-    QueueRecord record{registry, kQueueRecordKeyPath};
+    SettingsKeys settings{*store};
+    QueueRecord record{settings, kQueueRecordKeyPath};
     ProgramState program;
     MemoryListBox list;
     QueueEditor editor{program, record, list, *this, *this, *this};
@@ -59,12 +59,12 @@ struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
 };
 
 TEST_F(QueueEditingTest, RemoveAsksThenTakesTheSelectedEntriesAndRenumbersThoseBelow) {
-    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/a", "/s/c", "/s/d", "/s/e", "/s/f", "/s/g"});
-    editor.cmdRemove_Click();
+    editor.dropFiles({"/s/a", "/s/a", "/s/c", "/s/d", "/s/e", "/s/f", "/s/g"});
+    editor.removeSelected();
     select({0, 2});
     const Texts selected = rowsAndSavedQueue();
     answerOk = false;
-    editor.cmdRemove_Click();
+    editor.removeSelected();
     EXPECT_EQ(rowsAndSavedQueue(), selected);
 
     answerOk = true;
@@ -76,7 +76,7 @@ TEST_F(QueueEditingTest, RemoveAsksThenTakesTheSelectedEntriesAndRenumbersThoseB
         {{0, 2}, {"01-/s/c", "02-/s/f"}}};
     for (const auto& [selectedRows, left] : removals) {
         select(selectedRows);
-        editor.cmdRemove_Click();
+        editor.removeSelected();
         EXPECT_EQ(rows(), left);
         EXPECT_EQ(savedQueue(), left);
     }
@@ -87,20 +87,20 @@ TEST_F(QueueEditingTest, RemoveAsksThenTakesTheSelectedEntriesAndRenumbersThoseB
 }
 
 TEST_F(QueueEditingTest, UpAndDownMoveSelectedRowsTogetherUnlessOneIsAtTheEdge) {
-    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/b", "/s/b", "/s/d"});
+    editor.dropFiles({"/s/a", "/s/b", "/s/b", "/s/d"});
     select({1, 2});
-    editor.cmdUp_Click();
+    editor.moveSelectedUp();
     EXPECT_EQ(rows(), (Texts{"01-/s/b*", "02-/s/b*", "03-/s/a", "04-/s/d"}));
     select({0, 2});
-    editor.cmdUp_Click();
+    editor.moveSelectedUp();
     // Up did nothing; down moves both rows, and exchanges the two with the same path.
-    editor.Command2_Click();
+    editor.moveSelectedDown();
     EXPECT_EQ(rows(), (Texts{"01-/s/b", "02-/s/b*", "03-/s/d", "04-/s/a*"}));
     EXPECT_EQ(savedQueue(), (Texts{"01-/s/b", "02-/s/b", "03-/s/d", "04-/s/a"}));
 }
 
 TEST_F(QueueEditingTest, AStoreFailingHalfWayThroughACommandLeavesTheQueueAsItWas) {
-    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/b", "/s/c"});
+    editor.dropFiles({"/s/a", "/s/b", "/s/c"});
     select({0});
     const Texts before = rowsAndSavedQueue();
     // Removing the top entry deletes its key first; then the store file refuses
@@ -110,7 +110,7 @@ TEST_F(QueueEditingTest, AStoreFailingHalfWayThroughACommandLeavesTheQueueAsItWa
     const char* refuseNewKeys =
         "CREATE TRIGGER full BEFORE INSERT ON keys BEGIN SELECT RAISE(ABORT, 'disk full'); END";
     sqlite3_exec(file, refuseNewKeys, nullptr, nullptr, nullptr);
-    editor.cmdRemove_Click();
+    editor.removeSelected();
     sqlite3_exec(file, "DROP TRIGGER full", nullptr, nullptr, nullptr);
     sqlite3_close(file);
     EXPECT_NE(shown.back().find("could not be saved in the settings store: disk full"),
@@ -121,36 +121,36 @@ TEST_F(QueueEditingTest, AStoreFailingHalfWayThroughACommandLeavesTheQueueAsItWa
 TEST_F(QueueEditingTest, ListFilesImportLineByLineAndExportWithCrLfAfterEveryLine) {
     listFileToOpen = listFileToSave = (home.path() / "list.txt").string();
     WriteBytes(listFileToOpen, "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\n02-/s/b c.txt\nnotes");
-    editor.mnuListsImport_Click();
+    editor.importList();
     EXPECT_EQ(rows(), (Texts{"05-/s/\xC3\xA9t\xC3\xA9.txt", "", "02-/s/b c.txt", "notes"}));
     // A key name cannot be empty, and the record keeps its keys in name order.
     EXPECT_EQ(savedQueue(), (Texts{"02-/s/b c.txt", "05-/s/\xC3\xA9t\xC3\xA9.txt", "notes"}));
 
-    editor.mnuListsExport_Click();
+    editor.exportList();
     const std::string bytes = "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\r\n02-/s/b c.txt\r\nnotes\r\n";
     EXPECT_EQ(ReadBytes(listFileToSave), bytes);
     EXPECT_EQ(shown, Texts{" Your list has been saved to " + listFileToSave + "."});
 
-    editor.lstEsscmd_OLEDragDrop({"/s/extra.txt"});
+    editor.dropFiles({"/s/extra.txt"});
     select({0});
-    editor.mnuListsImport_Click();
+    editor.importList();
     EXPECT_EQ(list.currentIndex(), -1);
-    editor.mnuListsExport_Click();
+    editor.exportList();
     EXPECT_EQ(ReadBytes(listFileToSave), bytes);
 }
 
 TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTheyWere) {
-    editor.lstEsscmd_OLEDragDrop({"/s/a", "/s/b", "/s/c", "/s/d"});
+    editor.dropFiles({"/s/a", "/s/b", "/s/c", "/s/d"});
     select({0});
     const Texts before = rowsAndSavedQueue();
-    editor.lstEsscmd_OLEDragDrop({"/s/e", "/s/e\\f"});
+    editor.dropFiles({"/s/e", "/s/e\\f"});
     scriptFiles = Texts(96, "/s/y");
-    editor.cmdAdd_Click();
+    editor.addScripts();
     listFileToOpen = listFileToSave = (home.path() / "list.txt").string();
-    editor.mnuListsImport_Click();
+    editor.importList();
     for (const std::string& bytes : {std::string(100, '\n'), std::string("01-/s/x\r\n\0", 10)}) {
         WriteBytes(listFileToOpen, bytes);
-        editor.mnuListsImport_Click();
+        editor.importList();
     }
     EXPECT_EQ(rowsAndSavedQueue(), before);
     ASSERT_EQ(shown.size(), 5u);
@@ -165,14 +165,14 @@ TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTh
     const rlimit limit{5, unlimited.rlim_max};
     std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limit);
-    editor.mnuListsExport_Click();
+    editor.exportList();
     setrlimit(RLIMIT_FSIZE, &unlimited);
     EXPECT_EQ(shown.back(),
               "The list could not be saved to " + listFileToSave + ": File too large.");
     EXPECT_EQ(ReadBytes(listFileToSave), std::string("01-/s/x\r\n\0", 10));
 
     scriptFiles.pop_back();
-    editor.cmdAdd_Click();
+    editor.addScripts();
     EXPECT_EQ(savedQueue().back(), "99-/s/y");
 }
 

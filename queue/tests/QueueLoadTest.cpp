@@ -14,8 +14,8 @@ class QueueLoadTest : public ::testing::Test {
 protected:
     testing::TempConfigHome home;
     std::unique_ptr<Store> store = OpenUserStore().store;
-    Module1 registry{*store};
-    QueueRecord record{registry, kQueueRecordKeyPath};
+    SettingsKeys settings{*store};
+    QueueRecord record{settings, kQueueRecordKeyPath};
     testing::MemoryListBox list;
     ScriptTable table{};
 

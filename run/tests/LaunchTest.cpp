@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "run/Launcher.h"
-#include "run/MFindPartLoop.h"
+#include "run/WindowTitleSearch.h"
 #include "run/WindowList.h"
 #include "testing/StandInLog.h"
 #include "testing/TempConfigHome.h"
@@ -51,7 +51,7 @@ protected:
         return std::ranges::count(windows_->topLevelWindows(), title, &TopLevelWindow::title);
     }
     std::int32_t toolWindows() {
-        return MFindPartLoop::CountMatchingWindows(*windows_, kScriptTool, MatchContains);
+        return WindowTitleSearch::countMatchingWindows(*windows_, kScriptTool, MatchContains);
     }
     bool childToReap() {
         return WaitUntil([] { return waitpid(-1, nullptr, WNOHANG) > 0; }, std::chrono::seconds(1));

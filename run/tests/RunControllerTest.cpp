@@ -27,11 +27,11 @@ protected:
         for (std::size_t i = 0; i < paths.size(); ++i)
             state.scriptTable[i].entryText = EntryText(static_cast<int>(i) + 1, paths[i]);
     }
-    void tick() { run.Timer1_Timer(); }
+    void tick() { run.onLaunchTick(); }
 };
 
 TEST_F(RunControllerTest, AnEmptyQueueFinishesAtTheFirstTick) {
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     EXPECT_EQ(view.caption, kStopCaption);
     EXPECT_TRUE(view.launchTimerOn);
     EXPECT_FALSE(view.editingEnabled);
@@ -42,14 +42,14 @@ TEST_F(RunControllerTest, AnEmptyQueueFinishesAtTheFirstTick) {
     EXPECT_FALSE(view.launchTimerOn);
     EXPECT_TRUE(view.editingEnabled);
     EXPECT_EQ(view.status, "");
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     EXPECT_TRUE(view.closed);
 }
 
 TEST_F(RunControllerTest, StartsScriptsInQueueOrderWhileFewerThanNRun) {
     queue({"/calc/q1.txt", "/my scripts/q 2.txt", "/calc/q3.txt"});
     view.concurrency = "2";
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/calc/q1.txt\""}));
     EXPECT_EQ(view.status, "Scripts Executed:  1");
@@ -75,7 +75,7 @@ TEST_F(RunControllerTest, StartsScriptsInQueueOrderWhileFewerThanNRun) {
 
 TEST_F(RunControllerTest, AScriptWhoseWindowIsNotMappedYetStillCounts) {
     queue({"/a", "/b"});
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     tick();  // the terminal of /a has not mapped its window yet
     EXPECT_EQ(desktop.started, (Strings{"/a"}));
@@ -90,7 +90,7 @@ TEST_F(RunControllerTest, AScriptWhoseWindowIsNotMappedYetStillCounts) {
 
 TEST_F(RunControllerTest, AWindowThatNeverShowsStopsCountingAfterTheGrace) {
     queue({"/a", "/b"});
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     now += RunController::kWindowGrace - 1ms;
     tick();
@@ -103,7 +103,7 @@ TEST_F(RunControllerTest, AWindowThatNeverShowsStopsCountingAfterTheGrace) {
 TEST_F(RunControllerTest, AnOlderWindowOfTheSameScriptDoesNotPassForTheNewOne) {
     queue({"/same", "/same", "/other"});
     view.concurrency = "2";
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     desktop.mapStartedWindows();
     tick();  // second /same started, its window not there yet
@@ -113,17 +113,17 @@ TEST_F(RunControllerTest, AnOlderWindowOfTheSameScriptDoesNotPassForTheNewOne) {
 
 TEST_F(RunControllerTest, StopThenStartCarriesOnWithTheFirstUnexecutedRow) {
     queue({"/a", "/b"});
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     desktop.mapStartedWindows();
     tick();
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     EXPECT_EQ(view.caption, kStartCaption);
     EXPECT_FALSE(view.launchTimerOn);
     EXPECT_TRUE(view.monitorTimerOn);
     EXPECT_TRUE(view.editingEnabled);
     desktop.windows.clear();
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     EXPECT_TRUE(view.monitorTimerOn);
     tick();
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
@@ -135,17 +135,17 @@ TEST_F(RunControllerTest, MonitorReportsCompletedScriptsAndStopsAtN) {
     view.concurrency = "2";
     view.monitorTimerOn = true;
     state.RunIndex = 5;
-    run.Timer2_Timer();
+    run.onCompletionTick();
     EXPECT_EQ(view.status, "Scripts Completed:  2");
     EXPECT_TRUE(view.monitorTimerOn);
     state.RunIndex = 2;
-    run.Timer2_Timer();
+    run.onCompletionTick();
     EXPECT_EQ(view.status, "Scripts Completed:  0");
     EXPECT_FALSE(view.monitorTimerOn);
     view.status = "unchanged";
     view.monitorTimerOn = true;
     desktop.windows.clear();
-    run.Timer2_Timer();
+    run.onCompletionTick();
     EXPECT_EQ(view.status, "unchanged");
     EXPECT_FALSE(view.monitorTimerOn);
 }
@@ -153,7 +153,7 @@ TEST_F(RunControllerTest, MonitorReportsCompletedScriptsAndStopsAtN) {
 TEST_F(RunControllerTest, ATickDueWhileABoxIsOpenIsSkipped) {
     queue({"/a", "/b"});
     view.concurrency = "8";
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     view.onNotice = [this](const std::string&) { tick(); };
     tick();
     EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/a\""}));
@@ -163,7 +163,7 @@ TEST_F(RunControllerTest, ATickDueWhileABoxIsOpenIsSkipped) {
 TEST_F(RunControllerTest, AFailedLaunchStopsTheRunAndLeavesTheRowToRetry) {
     queue({"/a"});
     desktop.launchFailure = "esscmd.exe was not found on the search path.";
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.notices.back(), desktop.launchFailure);
     EXPECT_EQ(view.caption, kStartCaption);
@@ -173,7 +173,7 @@ TEST_F(RunControllerTest, AFailedLaunchStopsTheRunAndLeavesTheRowToRetry) {
     EXPECT_EQ(state.scriptTable[0].runState, "");
     EXPECT_EQ(view.status, "");
     desktop.launchFailure.clear();
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     EXPECT_EQ(desktop.started, (Strings{"/a"}));
 }
@@ -183,7 +183,7 @@ TEST_F(RunControllerTest, OddConcurrencyAndEntryTextsDoNotBreakTheRun) {
     state.scriptTable[1].entryText = "01-";
     view.concurrency = "abc";
     desktop.openWindow("other window");
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.notices.back(), "esscmd.exe \"\"");
     desktop.mapStartedWindows();
@@ -194,7 +194,7 @@ TEST_F(RunControllerTest, OddConcurrencyAndEntryTextsDoNotBreakTheRun) {
 TEST_F(RunControllerTest, ATableOfExecutedEntriesFinishesWithoutMarking) {
     for (int i = 0; i < kScriptTableRows; ++i)
         state.scriptTable[i] = {EntryText(i + 1, "/s"), std::string(kExecuted)};
-    run.cmdRun_Click();
+    run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.caption, kFinishedCaption);
     EXPECT_TRUE(desktop.started.empty());
@@ -202,17 +202,17 @@ TEST_F(RunControllerTest, ATableOfExecutedEntriesFinishesWithoutMarking) {
 
 TEST_F(RunControllerTest, ActivateRestoresTheFirstMatchingWindowOrSaysThereIsNone) {
     view.startsWith = true;
-    run.Command1_Click();
+    run.onActivateClicked();
     EXPECT_EQ(view.notices, (Strings{"No matching applications found."}));
     desktop.openWindow("C:\\bin\\ESSCMD.EXE");
     desktop.openWindow("ESSCMD.EXE \"/a\"");
     const WindowHandle first = desktop.windows.front().handle;
     desktop.minimized = {first};
-    run.Command1_Click();
+    run.onActivateClicked();
     EXPECT_EQ(desktop.activated, first);
     EXPECT_TRUE(desktop.minimized.empty());
     view.startsWith = false;
-    run.Command1_Click();
+    run.onActivateClicked();
     EXPECT_EQ(view.notices.back(), "2");
 }
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "run/MFindPartLoop.h"
+#include "run/WindowTitleSearch.h"
 #include "run/WindowList.h"
 #include "settings/WideText_windows.h"
 
@@ -35,7 +35,7 @@ TEST(WindowListTest, CountsUnownedTitledWindowsHiddenOnesIncluded) {
     const TestWindow owned = OpenWindow(title, WS_POPUP | WS_CAPTION | WS_VISIBLE, shown.get());
     const TestWindow untitled = OpenWindow("", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     const std::unique_ptr<WindowList> windows = OpenDesktopWindowList();
-    EXPECT_EQ(MFindPartLoop::CountMatchingWindows(*windows, title, MatchContains), 2);
+    EXPECT_EQ(WindowTitleSearch::countMatchingWindows(*windows, title, MatchContains), 2);
     const auto untitledHandle = reinterpret_cast<WindowHandle>(untitled.get());
     for (const TopLevelWindow& window : windows->topLevelWindows())
         EXPECT_FALSE(window.handle == untitledHandle && !window.title.empty()) << window.title;
@@ -48,7 +48,7 @@ TEST(WindowListTest, ActivationRestoresAMinimizedWindowAndBringsItToTheFront) {
     SetForegroundWindow(other.get());
     ASSERT_TRUE(IsIconic(script.get()));
     IgnoredNotice notice;
-    MFindPartLoop::ActivateMatchingWindow(*OpenDesktopWindowList(), notice, "ESSCMD.EXE" + kMarker,
+    WindowTitleSearch::activateMatchingWindow(*OpenDesktopWindowList(), notice, "ESSCMD.EXE" + kMarker,
                                           MatchStartsWith);
     EXPECT_FALSE(IsIconic(script.get()));
     EXPECT_EQ(GetForegroundWindow(), script.get());

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/MFindPartLoop.h"
+#include "run/WindowTitleSearch.h"
 #include "run/WindowList.h"
 #include "testing/XcbTestClient.h"
 #include "testing/XvfbServer.h"
@@ -42,7 +42,7 @@ protected:
 
     std::int32_t count(std::string_view pattern, std::int16_t mode = MatchContains) {
         x_.sync();
-        return MFindPartLoop::CountMatchingWindows(*list_, pattern, mode);
+        return WindowTitleSearch::countMatchingWindows(*list_, pattern, mode);
     }
 
     testing::XvfbServer server_{GetParam()};
@@ -121,14 +121,14 @@ TEST_P(X11WindowListTest,
     ASSERT_TRUE(list_->isMinimized(target));
 
     RecordingNotice notice;
-    MFindPartLoop::ActivateMatchingWindow(*list_, notice, "esscmd.exe", MatchContains);
+    WindowTitleSearch::activateMatchingWindow(*list_, notice, "esscmd.exe", MatchContains);
     EXPECT_TRUE(WaitUntil([&] {
         return x_.viewable(target) && x_.wmState(target) == XCB_ICCCM_WM_STATE_NORMAL &&
                x_.above(target, other) && x_.focus() == target;
     }));
     EXPECT_FALSE(list_->isMinimized(target));
 
-    MFindPartLoop::ActivateMatchingWindow(*list_, notice, "no such window", MatchContains);
+    WindowTitleSearch::activateMatchingWindow(*list_, notice, "no such window", MatchContains);
     // Only the second activation, which matched nothing, said anything.
     EXPECT_EQ(notice.shown, std::vector<std::string>{"No matching applications found."});
 }

@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-#include "app/FindPart.h"
+#include "app/MainWindowLogic.h"
 #include "app/QtFileChooser.h"
 #include "app/QtListBox.h"
 #include "queue/QueueEditor.h"
@@ -21,16 +21,16 @@ namespace vantrel {
 
 /// The main window. It shows what the core decides and forwards every event
 /// to it; controls carry their names as object names.
-class frmFindPart : public QMainWindow, public MainView, public Prompt {
+class MainWindow : public QMainWindow, public MainView, public Prompt {
     Q_OBJECT
 public:
-    frmFindPart(ProgramState& state, Module1& registry, WindowList& windows, Launcher& launcher,
+    MainWindow(ProgramState& state, SettingsKeys& settings, WindowList& windows, Launcher& launcher,
                 std::optional<StoreProblem> storeProblem = std::nullopt);
 
     /// Runs the start-up; call once, before the window is first shown.
-    void Form_Load();
+    void load();
     /// Shows a new about box and returns once it is closed.
-    void mnuAbout_Click();
+    void showAboutBox();
 
     // MainView
     void showNotice(const std::string& text) override;
@@ -66,25 +66,26 @@ private:
     void connectQueueEditing();
 
     QWidget* client_;
-    QLabel* Label1;
-    QLineEdit* Text1;
-    std::array<QRadioButton*, 2> Option1;
-    QPushButton* Command1;
-    QListWidget* lstEsscmd;
-    QPushButton* cmdAdd;
-    QLabel* Label2;
-    QPushButton* cmdRemove;
-    QPushButton* cmdRun;
-    QPushButton* cmdUp;
-    QPushButton* Command2;
-    QLabel* Label3;
-    QComboBox* cboCalcs;
-    std::array<QLabel*, 3> lblStatus;
-    QTimer Timer1;
-    QTimer Timer2;
+    QLabel* partialTitleLabel_;
+    QLineEdit* partialTitleEdit_;
+    QRadioButton* startsWithButton_;
+    QRadioButton* containsButton_;
+    QPushButton* activateButton_;
+    QListWidget* queueListWidget_;
+    QPushButton* addButton_;
+    QLabel* queueHeading_;
+    QPushButton* removeButton_;
+    QPushButton* startStopButton_;
+    QPushButton* moveUpButton_;
+    QPushButton* moveDownButton_;
+    QLabel* concurrencyHeading_;
+    QComboBox* concurrencyBox_;
+    std::array<QLabel*, 3> statusLines_;
+    QTimer launchTimer_;
+    QTimer completionTimer_;
 
     QtListBox queueList_;
-    FindPart core_;
+    MainWindowLogic core_;
     QtFileChooser fileDialogs_{*this};
     QueueEditor editor_;
 };

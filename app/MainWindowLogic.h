@@ -7,7 +7,7 @@
 #include "queue/ProgramState.h"
 #include "queue/QueueRecord.h"
 #include "run/RunController.h"
-#include "settings/Module1.h"
+#include "settings/SettingsKeys.h"
 
 namespace vantrel {
 
@@ -19,15 +19,15 @@ struct StoreProblem {
 
 /// The decisions of the main window: its start-up, the stored concurrency,
 /// and the run. The window forwards its events here and only shows.
-class FindPart {
+class MainWindowLogic {
 public:
-    FindPart(ProgramState& state, Module1& registry, MainView& view, WindowList& windows,
+    MainWindowLogic(ProgramState& state, SettingsKeys& settings, MainView& view, WindowList& windows,
              Launcher& launcher, std::optional<StoreProblem> storeProblem = std::nullopt);
 
-    void Form_Load();
-    /// Both store the concurrency exactly as shown, at once.
-    void cboCalcs_Change();
-    void cboCalcs_Click();
+    /// The start-up: settings keys, the saved queue, the concurrency, the partial title.
+    void load();
+    /// Stores the concurrency exactly as shown, at once.
+    void onConcurrencyChosen();
 
     RunController& run() { return run_; }
     QueueRecord& queueRecord() { return record_; }
@@ -36,7 +36,7 @@ private:
     void restoreConcurrency();
 
     ProgramState& state_;
-    Module1& registry_;
+    SettingsKeys& settings_;
     MainView& view_;
     QueueRecord record_;
     RunController run_;

@@ -1,4 +1,4 @@
-#include "app/FindPart.h"
+#include "app/MainWindowLogic.h"
 
 #include <cmath>
 
@@ -6,7 +6,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr auto HKCU = RootKey::HKEY_CURRENT_USER;
 constexpr const char* kConcurrencyValue = "Id";
 constexpr const char* kDefaultConcurrency = "1";
 constexpr const char* kPartialWindowTitle = "esscmd.exe";
@@ -29,40 +28,38 @@ bool IsConcurrencyChoice(std::string_view text) {
     return text.size() == 1 && text[0] >= '1' && text[0] <= '8';
 }
 
-FindPart::FindPart(ProgramState& state, Module1& registry, MainView& view, WindowList& windows,
+MainWindowLogic::MainWindowLogic(ProgramState& state, SettingsKeys& settings, MainView& view, WindowList& windows,
                    Launcher& launcher, std::optional<StoreProblem> storeProblem)
     : state_(state),
-      registry_(registry),
+      settings_(settings),
       view_(view),
-      record_(registry, kQueueRecordKeyPath),
+      record_(settings, kQueueRecordKeyPath),
       run_(state, view, windows, launcher),
       storeProblem_(std::move(storeProblem)) {}
 
-void FindPart::Form_Load() {
+void MainWindowLogic::load() {
     if (storeProblem_) view_.showNotice(StoreProblemText(*storeProblem_));
     state_.settingsKeyPath = kSettingsKeyPath;
     state_.queueRecordKeyPath = kQueueRecordKeyPath;
-    registry_.CreateKey(HKCU, state_.settingsKeyPath);
-    registry_.CreateKey(HKCU, state_.queueRecordKeyPath);
+    settings_.createKey(state_.settingsKeyPath);
+    settings_.createKey(state_.queueRecordKeyPath);
     LoadQueue(record_, view_.queueList(), state_.scriptTable);
     restoreConcurrency();
     view_.setPartialWindowTitle(kPartialWindowTitle);
     view_.setListHorizontalExtent(ListHorizontalExtent(view_.twipsPerPixel()));
 }
 
-void FindPart::restoreConcurrency() {
+void MainWindowLogic::restoreConcurrency() {
     const std::string stored =
-        registry_.QueryStringValue(HKCU, state_.settingsKeyPath, kConcurrencyValue, "");
+        settings_.stringValue(state_.settingsKeyPath, kConcurrencyValue, "");
     // A value edited by hand that the list does not offer shows the default,
     // and stays stored until the user picks a concurrency.
     view_.setConcurrencyText(IsConcurrencyChoice(stored) ? stored : kDefaultConcurrency);
 }
 
-void FindPart::cboCalcs_Change() {
-    registry_.SetStringValue(HKCU, state_.settingsKeyPath, kConcurrencyValue,
+void MainWindowLogic::onConcurrencyChosen() {
+    settings_.setStringValue(state_.settingsKeyPath, kConcurrencyValue,
                              view_.concurrencyText());
 }
-
-void FindPart::cboCalcs_Click() { cboCalcs_Change(); }
 
 }  // namespace vantrel

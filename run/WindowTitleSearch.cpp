@@ -1,20 +1,20 @@
-#include "run/MFindPartLoop.h"
+#include "run/WindowTitleSearch.h"
 
 #include "settings/UpperCase.h"
 
-namespace vantrel::MFindPartLoop {
+namespace vantrel::WindowTitleSearch {
 
 namespace {
 
 bool TakesPart(const TopLevelWindow& window) { return !window.hasOwner && !window.title.empty(); }
 
 bool Matches(const TopLevelWindow& window, std::string_view partialTitle, std::int16_t mode) {
-    return TakesPart(window) && TitleMatches(window.title, partialTitle, mode);
+    return TakesPart(window) && titleMatches(window.title, partialTitle, mode);
 }
 
 }  // namespace
 
-bool TitleMatches(std::string_view title, std::string_view partialTitle, std::int16_t mode) {
+bool titleMatches(std::string_view title, std::string_view partialTitle, std::int16_t mode) {
     const std::string upperTitle = UpperCase(FirstCharacters(title, kTitleCharacters));
     const std::string pattern = UpperCase(partialTitle);
     switch (mode) {
@@ -27,7 +27,7 @@ bool TitleMatches(std::string_view title, std::string_view partialTitle, std::in
     }
 }
 
-std::int32_t CountMatchingWindows(const std::vector<TopLevelWindow>& walk,
+std::int32_t countMatchingWindows(const std::vector<TopLevelWindow>& walk,
                                   std::string_view partialTitle, std::int16_t mode) {
     std::int32_t count = 0;
     for (const TopLevelWindow& window : walk)
@@ -35,21 +35,21 @@ std::int32_t CountMatchingWindows(const std::vector<TopLevelWindow>& walk,
     return count;
 }
 
-std::int32_t CountMatchingWindows(WindowList& windows, std::string_view partialTitle,
+std::int32_t countMatchingWindows(WindowList& windows, std::string_view partialTitle,
                                   std::int16_t mode) {
-    return CountMatchingWindows(windows.topLevelWindows(), partialTitle, mode);
+    return countMatchingWindows(windows.topLevelWindows(), partialTitle, mode);
 }
 
-WindowHandle FindFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,
+WindowHandle findFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,
                                      std::int16_t mode) {
     for (const TopLevelWindow& window : windows.topLevelWindows())
         if (Matches(window, partialTitle, mode)) return window.handle;
     return 0;
 }
 
-void ActivateMatchingWindow(WindowList& windows, Notice& notice, std::string_view partialTitle,
+void activateMatchingWindow(WindowList& windows, Notice& notice, std::string_view partialTitle,
                             std::int16_t mode) {
-    const WindowHandle window = FindFirstMatchingWindow(windows, partialTitle, mode);
+    const WindowHandle window = findFirstMatchingWindow(windows, partialTitle, mode);
     if (window == 0) {
         notice.showNotice("No matching applications found.");
         return;
@@ -58,4 +58,4 @@ void ActivateMatchingWindow(WindowList& windows, Notice& notice, std::string_vie
     windows.bringToFront(window);
 }
 
-}  // namespace vantrel::MFindPartLoop
+}  // namespace vantrel::WindowTitleSearch

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/FindPart.h"
+#include "app/MainWindowLogic.h"
 #include "testing/FakeDesktop.h"
 #include "testing/FakeMainView.h"
 #include "testing/TempConfigHome.h"
@@ -14,14 +14,14 @@ class StartUpTest : public ::testing::Test {
 protected:
     testing::TempConfigHome home;
     std::unique_ptr<Store> store = OpenUserStore().store;
-    Module1 registry{*store};
+    SettingsKeys settings{*store};
     ProgramState state;
     testing::FakeMainView view;
     testing::FakeDesktop desktop;
 
     void start(std::optional<StoreProblem> problem = std::nullopt) {
-        FindPart form(state, registry, view, desktop, desktop, std::move(problem));
-        form.Form_Load();
+        MainWindowLogic form(state, settings, view, desktop, desktop, std::move(problem));
+        form.load();
     }
     std::optional<std::string> storedConcurrency() {
         return store->stringValue(kSettingsKeyPath, "Id");
@@ -60,10 +60,10 @@ TEST_F(StartUpTest, TheStoredConcurrencyIsShownWhenItIsAChoice) {
 }
 
 TEST_F(StartUpTest, PickingAConcurrencyStoresItAtOnce) {
-    FindPart form(state, registry, view, desktop, desktop);
-    form.Form_Load();
+    MainWindowLogic form(state, settings, view, desktop, desktop);
+    form.load();
     view.concurrency = "6";
-    form.cboCalcs_Click();
+    form.onConcurrencyChosen();
     EXPECT_EQ(storedConcurrency(), "6");
     start();
     EXPECT_EQ(view.concurrency, "6");

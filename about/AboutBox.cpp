@@ -1,4 +1,4 @@
-#include "about/frmAboutProduct.h"
+#include "about/AboutBox.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -42,7 +42,7 @@ void SetTextColour(QLabel& label, const QColor& colour) {
 
 }  // namespace
 
-frmAboutProduct::frmAboutProduct(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(product::kName));
@@ -54,75 +54,75 @@ frmAboutProduct::frmAboutProduct(QWidget* parent)
     setAutoFillBackground(true);
     createControls();
     placeControls();
-    Form_Load();
+    fillTexts();
 }
 
-QString frmAboutProduct::makerAddress() { return QStringLiteral("www.dravell.example"); }
+QString AboutBox::makerAddress() { return QStringLiteral("www.dravell.example"); }
 
-QUrl frmAboutProduct::productPage() {
+QUrl AboutBox::productPage() {
     // The address names no scheme; the browser needs one.
     return QUrl(QStringLiteral("http://") + makerAddress() + QStringLiteral("/") +
                 QString::fromUtf8(product::kName).toLower());
 }
 
-void frmAboutProduct::createControls() {
-    // lblCR comes before Label1 so that the link lies on top where they overlap.
-    lblForm = Named(new QLabel(this), "lblForm");
-    lblForm->setFont(TimesNewRomanBold(12));
-    lblForm->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblForm->setWordWrap(true);
-    SetTextColour(*lblForm, Qt::black);
+void AboutBox::createControls() {
+    // legalNotice_ comes before link_ so that the link lies on top where they overlap.
+    aboutText_ = Named(new QLabel(this), "lblForm");
+    aboutText_->setFont(TimesNewRomanBold(12));
+    aboutText_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    aboutText_->setWordWrap(true);
+    SetTextColour(*aboutText_, Qt::black);
 
-    Image1 = Named(new QLabel(this), "Image1");
-    Image1->setPixmap(QPixmap(QStringLiteral(":/about/logo.png")));
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    logo_ = Named(new QLabel(this), "Image1");
+    logo_->setPixmap(QPixmap(QStringLiteral(":/about/logo.png")));
+    logo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    lblCR = Named(new QLabel(this), "lblCR");
-    lblCR->setFont(TimesNewRomanBold(12));
-    lblCR->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    SetTextColour(*lblCR, Qt::black);
+    legalNotice_ = Named(new QLabel(this), "lblCR");
+    legalNotice_->setFont(TimesNewRomanBold(12));
+    legalNotice_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    SetTextColour(*legalNotice_, Qt::black);
 
-    Label1 = Named(new QLabel(makerAddress(), this), "Label1");
-    Label1->setFont(TimesNewRomanBold(21.75, true));
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setCursor(Qt::PointingHandCursor);
-    SetTextColour(*Label1, kLinkColour);
-    Label1->installEventFilter(this);
+    link_ = Named(new QLabel(makerAddress(), this), "Label1");
+    link_->setFont(TimesNewRomanBold(21.75, true));
+    link_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    link_->setCursor(Qt::PointingHandCursor);
+    SetTextColour(*link_, kLinkColour);
+    link_->installEventFilter(this);
 
-    Command1 = Named(new QPushButton(QStringLiteral("Close"), this), "Command1");
-    connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+    closeButton_ = Named(new QPushButton(QStringLiteral("Close"), this), "Command1");
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void frmAboutProduct::placeControls() {
+void AboutBox::placeControls() {
     const TwipScale scale(*this);
     scale.place({
-        {lblForm, 3720, 120, 5175, 1815},
-        {Image1, 120, 360, 3465, 2445},
-        {lblCR, 3600, 2040, 5175, 375},
-        {Label1, 3240, 2280, 5895, 615},
-        {Command1, 6960, 2880, 855, 375},
+        {aboutText_, 3720, 120, 5175, 1815},
+        {logo_, 120, 360, 3465, 2445},
+        {legalNotice_, 3600, 2040, 5175, 375},
+        {link_, 3240, 2280, 5895, 615},
+        {closeButton_, 6960, 2880, 855, 375},
     });
     setFixedSize(scale.size(kClientWidthTwips, kClientHeightTwips));
 }
 
-void frmAboutProduct::Form_Load() {
+void AboutBox::fillTexts() {
     const FileVersion version{product::kVersionMajor, product::kVersionMinor,
                               product::kVersionBuild, product::kVersionRevision};
-    lblForm->setText(QString::fromStdString(AboutText(product::kName, version)));
-    lblCR->setText(QString::fromUtf8(product::kLegalCopyright));
+    aboutText_->setText(QString::fromStdString(AboutText(product::kName, version)));
+    legalNotice_->setText(QString::fromUtf8(product::kLegalCopyright));
 }
 
-void frmAboutProduct::Label1_Click() {
+void AboutBox::openProductPage() {
     // Nothing to tell the user if no browser takes it: the box just stays.
     QDesktopServices::openUrl(productPage());
 }
 
-bool frmAboutProduct::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
+bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == link_ && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
-            Label1->rect().contains(mouse->position().toPoint()))
-            Label1_Click();
+            link_->rect().contains(mouse->position().toPoint()))
+            openProductPage();
     }
     return QDialog::eventFilter(watched, event);
 }

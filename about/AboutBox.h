@@ -11,10 +11,10 @@ namespace vantrel {
 /// The about box: the logo, a thank-you text ending in the program's version,
 /// the legal notice, a link to the product's page and Close. It keeps nothing
 /// between showings: each one is a new box whose load fills the texts.
-class frmAboutProduct : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAboutProduct(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
     /// The maker's web address as the link shows it.
     static QString makerAddress();
@@ -27,14 +27,14 @@ protected:
 private:
     void createControls();
     void placeControls();
-    void Form_Load();
-    void Label1_Click();
+    void fillTexts();
+    void openProductPage();
 
-    QLabel* lblForm;
-    QLabel* Image1;
-    QLabel* lblCR;
-    QLabel* Label1;
-    QPushButton* Command1;
+    QLabel* aboutText_;
+    QLabel* logo_;
+    QLabel* legalNotice_;
+    QLabel* link_;
+    QPushButton* closeButton_;
 };
 
 }  // namespace vantrel

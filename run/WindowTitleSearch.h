@@ -21,26 +21,26 @@ constexpr std::size_t kTitleCharacters = 255;
 /// The window-title search. Upper-cased titles are compared with the
 /// upper-cased partial title; owned windows and untitled windows never match,
 /// and a mode other than the two above matches nothing.
-namespace MFindPartLoop {
+namespace WindowTitleSearch {
 
-bool TitleMatches(std::string_view title, std::string_view partialTitle, std::int16_t mode);
+bool titleMatches(std::string_view title, std::string_view partialTitle, std::int16_t mode);
 
 /// Counts in a walk already taken, so one walk can serve several questions.
-std::int32_t CountMatchingWindows(const std::vector<TopLevelWindow>& walk,
+std::int32_t countMatchingWindows(const std::vector<TopLevelWindow>& walk,
                                   std::string_view partialTitle, std::int16_t mode);
 
-std::int32_t CountMatchingWindows(WindowList& windows, std::string_view partialTitle,
+std::int32_t countMatchingWindows(WindowList& windows, std::string_view partialTitle,
                                   std::int16_t mode);
 
 /// The first matching window from the top of the stacking order, or 0.
-WindowHandle FindFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,
+WindowHandle findFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,
                                      std::int16_t mode);
 
 /// Restores the first matching window when minimized and brings it to the
 /// front; says "No matching applications found." when none matches.
-void ActivateMatchingWindow(WindowList& windows, Notice& notice, std::string_view partialTitle,
+void activateMatchingWindow(WindowList& windows, Notice& notice, std::string_view partialTitle,
                             std::int16_t mode);
 
-}  // namespace MFindPartLoop
+}  // namespace WindowTitleSearch
 
 }  // namespace vantrel

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "about/frmAboutProduct.h"
+#include "about/AboutBox.h"
 #include "testing/MainWindowFixture.h"
 
 namespace vantrel::testing {
@@ -78,7 +78,7 @@ TEST_F(MainWindowLookTest, AboutShowsTheSameTextEachTimeWithCloseFocusedAndALink
     QStringList seen;  // the text and the focused control of each box
     QTimer reader;
     QObject::connect(&reader, &QTimer::timeout, [&seen] {
-        auto* box = qobject_cast<frmAboutProduct*>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
         // Until the box has the keyboard, nothing in it has the focus yet.
         if (box == nullptr || !box->isVisible() || !box->isActiveWindow()) return;
         seen << box->findChild<QLabel*>("lblForm")->text()
@@ -98,4 +98,4 @@ TEST_F(MainWindowLookTest, AboutShowsTheSameTextEachTimeWithCloseFocusedAndALink
 }  // namespace
 }  // namespace vantrel::testing
 
-#include "frmFindPartLookTest.moc"
+#include "MainWindowLookTest.moc"

@@ -39,13 +39,13 @@ TEST_F(MainWindowTest, AConcurrencyPickedWithTheKeyboardIsStoredAtOnce) {
 
 TEST_F(MainWindowTest, AStoreProblemIsShownInABoxTheUserCloses) {
     testing::MessageBoxAnswerer answerer;
-    frmFindPart damaged(state, registry, desktop, desktop,
-                        StoreProblem{"/nowhere/registry.sqlite3", "file is not a database"});
-    damaged.Form_Load();
+    MainWindow damaged(state, settings, desktop, desktop,
+                        StoreProblem{"/nowhere/settings.sqlite3", "file is not a database"});
+    damaged.load();
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].title, "Vantrel");
     EXPECT_EQ(answerer.seen[0].icon, QMessageBox::NoIcon);
-    EXPECT_NE(answerer.seen[0].text.find("/nowhere/registry.sqlite3"), std::string::npos);
+    EXPECT_NE(answerer.seen[0].text.find("/nowhere/settings.sqlite3"), std::string::npos);
 }
 
 }  // namespace

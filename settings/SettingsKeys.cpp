@@ -1,4 +1,4 @@
-#include "settings/Module1.h"
+#include "settings/SettingsKeys.h"
 
 namespace vantrel {
 
@@ -15,27 +15,26 @@ Result OrDefault(Result fallback, Access&& access) {
 
 }  // namespace
 
-std::vector<std::string> Module1::EnumSubKeys(RootKey, std::string_view keyPath) {
+std::vector<std::string> SettingsKeys::subkeyNames(std::string_view keyPath) {
     return OrDefault<std::vector<std::string>>({}, [&] { return store_.subKeys(keyPath); });
 }
 
-void Module1::CreateKey(RootKey, std::string_view keyPath) {
+void SettingsKeys::createKey(std::string_view keyPath) {
     OrDefault(false, [&] { store_.createKey(keyPath); return true; });
 }
 
-void Module1::DeleteKey(RootKey, std::string_view keyPath) {
+void SettingsKeys::deleteKey(std::string_view keyPath) {
     OrDefault(false, [&] { return store_.deleteKey(keyPath); });
 }
 
-std::string Module1::QueryStringValue(RootKey, std::string_view keyPath,
-                                      std::string_view valueName, std::string_view defaultText) {
+std::string SettingsKeys::stringValue(std::string_view keyPath, std::string_view valueName, std::string_view defaultText) {
     return OrDefault(std::string(defaultText), [&] {
         return store_.stringValue(keyPath, valueName).value_or(std::string(defaultText));
     });
 }
 
-void Module1::SetStringValue(RootKey, std::string_view keyPath, std::string_view valueName,
-                             std::string_view text) {
+void SettingsKeys::setStringValue(std::string_view keyPath, std::string_view valueName,
+                                  std::string_view text) {
     OrDefault(false, [&] { store_.setStringValue(keyPath, valueName, text); return true; });
 }
 

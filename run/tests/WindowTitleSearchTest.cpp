@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "run/WindowTitleSearch.h"
+
+namespace vantrel {
+namespace {
+
+TEST(TitleMatchTest, ComparesWithoutRegardToCaseInBothModes) {
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("C:\\ESSBASE\\BIN\\ESSCMD.EXE", "esscmd.exe", MatchContains));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches("C:\\ESSBASE\\BIN\\ESSCMD.EXE", "esscmd.exe", MatchStartsWith));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("ESSCMD.EXE \"/calc/a b.txt\"", "esscmd.exe", MatchStartsWith));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("\xC3\xA9t\xC3\xA9 report", "\xC3\x89T\xC3\x89", MatchContains));
+}
+
+TEST(TitleMatchTest, OnlyTheFirst255CharactersTakePart) {
+    const std::string before(250, 'x');
+    EXPECT_TRUE(WindowTitleSearch::titleMatches(before + "abcde" + std::string(45, 'y'), "abcde", MatchContains));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches(before + "abcdef", "abcdef", MatchContains));
+    const std::string wide(254, 'x');  // the 255th character is two bytes long
+    EXPECT_TRUE(WindowTitleSearch::titleMatches(wide + "\xC3\xA9", "x\xC3\xA9", MatchContains));
+}
+
+TEST(TitleMatchTest, EmptyPatternMatchesAnyTitleAndOtherModesNothing) {
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("anything", "", MatchStartsWith));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("anything", "", MatchContains));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches("esscmd.exe", "esscmd.exe", 2));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches("esscmd.exe", "esscmd.exe", -1));
+}
+
+}  // namespace
+}  // namespace vantrel
