@@ -94,8 +94,10 @@ void MainWindow::createControls() {
     concurrencyBox_ = Named(new QComboBox(client_), "cboCalcs");
     for (int n = 1; n <= 8; ++n) concurrencyBox_->addItem(QString::number(n));
     concurrencyBox_->setCurrentIndex(-1);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         statusLines_[i] = Named(new QLabel(client_), ("lblStatus_" + std::to_string(i)).c_str());
+        statusLines_[i]->setTextFormat(Qt::PlainText);
+    }
 
     launchTimer_.setInterval(30);
     completionTimer_.setInterval(3000);
@@ -183,25 +185,28 @@ void MainWindow::showAboutBox() {
     box.exec();
 }
 
+int MainWindow::showMessageBox(QMessageBox::Icon icon, const std::string& text,
+                               QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, QStringLiteral("Vantrel"), FromUtf8(text), buttons, this);
+    // Paths and list lines are data: a "<b>" in one is shown, not obeyed.
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Ok);
+    // Escape and the close box answer Cancel where there is one.
+    if (buttons.testFlag(QMessageBox::Cancel)) box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec();
+}
+
 void MainWindow::showNotice(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vantrel"), FromUtf8(text),
-                    QMessageBox::Ok, this);
-    box.exec();
+    showMessageBox(QMessageBox::NoIcon, text, QMessageBox::Ok);
 }
 
 void MainWindow::showInformation(const std::string& text) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Vantrel"), FromUtf8(text),
-                    QMessageBox::Ok, this);
-    box.exec();
+    showMessageBox(QMessageBox::Information, text, QMessageBox::Ok);
 }
 
 bool MainWindow::confirm(const std::string& text) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Vantrel"), FromUtf8(text),
-                    QMessageBox::Ok | QMessageBox::Cancel, this);
-    box.setDefaultButton(QMessageBox::Ok);
-    // Escape and the close box answer with this button.
-    box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Ok;
+    return showMessageBox(QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
 }
 
 std::string MainWindow::concurrencyText() { return concurrencyBox_->currentText().toStdString(); }

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QTimer>
 #include <array>
 #include <optional>
@@ -64,6 +65,9 @@ private:
     void applyLook();
     void connectEvents();
     void connectQueueEditing();
+    /// A modal box titled with the product name, its text shown as plain text.
+    int showMessageBox(QMessageBox::Icon icon, const std::string& text,
+                       QMessageBox::StandardButtons buttons);
 
     QWidget* client_;
     QLabel* partialTitleLabel_;

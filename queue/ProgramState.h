@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "queue/ScriptTable.h"
@@ -15,8 +14,6 @@ struct ProgramState {
     std::string settingsKeyPath;
     std::string queueRecordKeyPath;
     ScriptTable scriptTable{};
-    /// The table row at which the last launch step stopped.
-    std::int32_t RunIndex = 0;
 };
 
 }  // namespace vantrel

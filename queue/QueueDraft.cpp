@@ -27,22 +27,22 @@ std::string RenumberKey(QueueRecord& record, const std::string& name, int delta)
 
 }  // namespace
 
-QueueDraft::QueueDraft(const ListBox& list, const ScriptTable& table) : table_(table) {
+QueueDraft::QueueDraft(const ListBox& list, const ScriptTable& table) {
     rows_.reserve(list.count());
-    for (int row = 0; row < list.count(); ++row)
-        rows_.push_back({list.text(row), list.isSelected(row)});
+    for (int row = 0; row < list.count(); ++row) {
+        const std::string runState = row < kScriptTableRows ? table[row].runState : std::string();
+        rows_.push_back({list.text(row), list.isSelected(row), runState});
+    }
 }
 
-void QueueDraft::setTableText(int row, const std::string& text) {
-    if (row < kScriptTableRows) table_[row].entryText = text;
+void QueueDraft::appendEntry(QueueRecord& record, const std::string& path) {
+    const std::string entryText = EntryText(count() + 1, path);
+    record.createEntryKey(EntryKeyName(entryText));
+    rows_.push_back({entryText, false, ""});
 }
 
 void QueueDraft::appendEntries(QueueRecord& record, const std::vector<std::string>& paths) {
-    for (const std::string& path : paths) {
-        const std::string entryText = EntryText(count() + 1, path);
-        record.createEntryKey(EntryKeyName(entryText));
-        rows_.push_back({entryText});
-    }
+    for (const std::string& path : paths) appendEntry(record, path);
 }
 
 void QueueDraft::removeSelected(QueueRecord& record) {
@@ -63,10 +63,8 @@ void QueueDraft::removeRow(QueueRecord& record, int row) {
     for (int below = row + 1; below < count(); ++below) {
         const std::string name = paired ? names[below] : EntryKeyName(rows_[below].text);
         rows_[below].text = RenumberKey(record, name, -1);
-        setTableText(below - 1, rows_[below].text);
     }
     rows_.erase(rows_.begin() + row);
-    if (count() < kScriptTableRows) table_[count()] = ScriptRow{};
 }
 
 bool QueueDraft::moveSelected(QueueRecord& record, MoveDirection direction) {
@@ -101,21 +99,16 @@ bool QueueDraft::exchangeScripts(QueueRecord& record, int upper, int lower) {
     record.createEntryKey(EntryKeyName(newBottom));
     top.text = newTop;
     bottom.text = newBottom;
-    setTableText(upper, newTop);
-    setTableText(lower, newBottom);
+    std::swap(top.runState, bottom.runState);
     return true;
 }
 
-void QueueDraft::replaceAll(QueueRecord& record, const std::vector<std::string>& entryTexts) {
+void QueueDraft::replaceAll(QueueRecord& record, const std::vector<std::string>& paths) {
     // Every key goes, also those no row shows, so the record holds the new queue alone.
     for (const std::string& name : record.names()) record.deleteEntryKey(name);
     rows_.clear();
-    table_ = ScriptTable{};
     replaced_ = true;
-    for (const std::string& entryText : entryTexts) {
-        record.createEntryKey(EntryKeyName(entryText));
-        rows_.push_back({entryText});
-    }
+    for (const std::string& path : paths) appendEntry(record, path);
 }
 
 void QueueDraft::showIn(ListBox& list, ScriptTable& table) const {
@@ -128,7 +121,9 @@ void QueueDraft::showIn(ListBox& list, ScriptTable& table) const {
             list.setText(row, rows_[row].text);
         if (list.isSelected(row) != rows_[row].selected) list.setSelected(row, rows_[row].selected);
     }
-    table = table_;
+    table = ScriptTable{};
+    for (int row = 0; row < count() && row < kScriptTableRows; ++row)
+        table[row] = {rows_[row].text, rows_[row].runState};
 }
 
 }  // namespace vantrel

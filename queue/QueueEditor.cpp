@@ -27,21 +27,18 @@ std::string ImportFailureText(const std::string& file, const std::string& reason
            ".\n\nThe queue has been left as it was.";
 }
 
-std::string RemoveQuestion(int selectedCount, const std::string& currentText) {
-    if (selectedCount >= 2)
-        return "Are you sure you want to remove all " + std::to_string(selectedCount) + " items?";
-    return "Are you sure you want to remove " + currentText + "?";
-}
-
-int SelectedCount(const ListBox& list) {
-    int selected = 0;
-    for (int row = 0; row < list.count(); ++row) selected += list.isSelected(row) ? 1 : 0;
+std::vector<int> SelectedRows(const ListBox& list) {
+    std::vector<int> selected;
+    for (int row = 0; row < list.count(); ++row)
+        if (list.isSelected(row)) selected.push_back(row);
     return selected;
 }
 
-std::string CurrentText(const ListBox& list) {
-    const int current = list.currentIndex();
-    return current >= 0 && current < list.count() ? list.text(current) : std::string();
+// Names exactly what OK removes: the selection, whichever row has the focus.
+std::string RemoveQuestion(const ListBox& list, const std::vector<int>& selected) {
+    if (selected.size() >= 2)
+        return "Are you sure you want to remove all " + std::to_string(selected.size()) + " items?";
+    return "Are you sure you want to remove " + list.text(selected.front()) + "?";
 }
 
 std::vector<std::string> Texts(const ListBox& list) {
@@ -57,13 +54,21 @@ std::optional<std::string> FirstRefusal(const std::vector<std::string>& texts) {
     return std::nullopt;
 }
 
+/// The paths the lines of a list file name, in order; empty lines name none.
+std::vector<std::string> ListedPaths(const std::vector<std::string>& lines) {
+    std::vector<std::string> paths;
+    for (const std::string& line : lines)
+        if (!line.empty()) paths.push_back(PathOfListLine(line));
+    return paths;
+}
+
 std::optional<std::string> ImportRefusal(const std::string& file,
-                                         const std::vector<std::string>& lines) {
-    if (lines.size() > static_cast<std::size_t>(kMaxEntries))
-        return "The list file " + file + " has " + std::to_string(lines.size()) +
-               " lines, but the queue can hold at most " + kMaxEntriesText +
-               " scripts.\n\nNothing has been imported.";
-    if (std::optional<std::string> refusal = FirstRefusal(lines))
+                                         const std::vector<std::string>& paths) {
+    if (paths.size() > static_cast<std::size_t>(kMaxEntries))
+        return "The list file " + file + " names " + std::to_string(paths.size()) +
+               " scripts, but the queue can hold at most " + kMaxEntriesText +
+               ".\n\nNothing has been imported.";
+    if (std::optional<std::string> refusal = FirstRefusal(paths))
         return "The list file " + file + " cannot be imported.\n\n" + *refusal;
     return std::nullopt;
 }
@@ -118,12 +123,12 @@ void QueueEditor::appendScripts(const std::vector<std::string>& paths) {
 }
 
 void QueueEditor::removeSelected() {
-    const std::string currentText = CurrentText(list_);
-    if (currentText.empty()) {
+    const std::vector<int> selected = SelectedRows(list_);
+    if (selected.empty()) {
         prompt_.showInformation(std::string(kNothingToRemoveText));
         return;
     }
-    if (!prompt_.confirm(RemoveQuestion(SelectedCount(list_), currentText))) return;
+    if (!prompt_.confirm(RemoveQuestion(list_, selected))) return;
     change([&](QueueDraft& draft) {
         draft.removeSelected(record_);
         return true;
@@ -153,19 +158,19 @@ void QueueEditor::exportList() {
 void QueueEditor::importList() {
     const std::string file = chooser_->chooseListFileToOpen();
     if (file.empty()) return;
-    std::vector<std::string> lines;
+    std::vector<std::string> paths;
     try {
-        lines = ReadListFile(file);
+        paths = ListedPaths(ReadListFile(file));
     } catch (const ListFileError& error) {
         notice_.showNotice(ImportFailureText(file, error.what()));
         return;
     }
-    if (std::optional<std::string> refusal = ImportRefusal(file, lines)) {
+    if (std::optional<std::string> refusal = ImportRefusal(file, paths)) {
         notice_.showNotice(*refusal);
         return;
     }
     change([&](QueueDraft& draft) {
-        draft.replaceAll(record_, lines);
+        draft.replaceAll(record_, paths);
         return true;
     });
 }

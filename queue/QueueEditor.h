@@ -33,7 +33,8 @@ public:
     void addScripts();
     /// Appends the dropped files and folders (full paths), in the order given.
     void dropFiles(const std::vector<std::string>& paths);
-    /// Removes the selected entries once the user has confirmed.
+    /// Removes the selected entries once the user has confirmed; with none
+    /// selected, says that a script must be selected.
     void removeSelected();
     /// Moves the selected entries one place up.
     void moveSelectedUp();
@@ -41,7 +42,9 @@ public:
     void moveSelectedDown();
     /// Writes the list to a list file of the user's choice and says where.
     void exportList();
-    /// Replaces the queue by the lines of a list file of the user's choice.
+    /// Replaces the queue by the scripts a list file of the user's choice
+    /// names, one per line: entry texts or bare paths, renumbered by position;
+    /// empty lines are passed over.
     void importList();
 
 private:

@@ -24,6 +24,11 @@ std::string ScriptPath(std::string_view entryText) {
     return entryText.size() < 3 ? std::string() : std::string(entryText.substr(3));
 }
 
+std::string PathOfListLine(std::string_view line) {
+    const bool numbered = line.size() >= 3 && IsDigit(line[0]) && IsDigit(line[1]) && line[2] == '-';
+    return std::string(numbered ? line.substr(3) : line);
+}
+
 std::optional<std::string> RenumberedEntryText(std::string_view entryText, int delta) {
     if (entryText.size() < 2 || !IsDigit(entryText[0]) || !IsDigit(entryText[1]))
         return std::nullopt;

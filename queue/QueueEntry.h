@@ -18,6 +18,10 @@ std::string EntryText(int number, std::string_view path);
 /// The entry text less its first three characters; empty for shorter texts.
 std::string ScriptPath(std::string_view entryText);
 
+/// The script path a line of a list file names: an entry text less its
+/// two-digit number and "-", or else the line as it stands (a bare path).
+std::string PathOfListLine(std::string_view line);
+
 /// The number read from the first two characters, changed by `delta`, in the
 /// format "00", followed by "-" and everything from the fourth character on.
 /// Nothing when the text does not start with two digits.

@@ -103,31 +103,31 @@ void RunController::checkAndLaunch(std::string_view partialTitle, std::int16_t m
     // first would show stale counts and could start one script too many.
     if (checking_) return;
     Guard guard(checking_);
+    view_.showNotice(
+        std::to_string(WindowTitleSearch::countMatchingWindows(windows_, partialTitle, mode)));
+    // The box may have stayed open for any time: decide on the windows as they are now.
     const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-    const std::int32_t count = WindowTitleSearch::countMatchingWindows(walk, partialTitle, mode);
-    view_.showNotice(std::to_string(count));
-    if (count + pendingLaunches(walk) < concurrency()) launchNextScript();
+    const std::int32_t running = WindowTitleSearch::countMatchingWindows(walk, partialTitle, mode);
+    if (running + pendingLaunches(walk) < concurrency()) launchNextScript();
 }
 
 void RunController::launchNextScript() {
     ScriptTable& table = state_.scriptTable;
-    state_.RunIndex = 0;
-    while (state_.RunIndex < kScriptTableRows && !table[state_.RunIndex].runState.empty() &&
-           !table[state_.RunIndex].entryText.empty())
-        ++state_.RunIndex;
-    if (state_.RunIndex == kScriptTableRows) return finish();
-    ScriptRow& row = table[state_.RunIndex];
-    row.runState = kExecuted;
-    if (row.entryText.empty()) return finish();
+    const auto next = std::find_if(table.begin(), table.end(), [](const ScriptRow& row) {
+        return row.entryText.empty() || row.runState.empty();
+    });
+    if (next == table.end() || next->entryText.empty()) return finish();
+    next->runState = kExecuted;
 
-    const std::string scriptPath = ScriptPath(row.entryText);
+    const std::string scriptPath = ScriptPath(next->entryText);
     const std::string commandLine = CommandLine(scriptPath);
     view_.showNotice(commandLine);
     if (!launch(commandLine, scriptPath)) {
-        row.runState.clear();
+        next->runState.clear();
         return stop();
     }
-    view_.setStatus("Scripts Executed:  " + std::to_string(state_.RunIndex + 1));
+    ++started_;
+    view_.setStatus("Scripts Executed:  " + std::to_string(started_));
 }
 
 bool RunController::launch(const std::string& commandLine, const std::string& scriptPath) {
@@ -143,13 +143,13 @@ bool RunController::launch(const std::string& commandLine, const std::string& sc
 }
 
 void RunController::onCompletionTick() {
-    const std::string title = partialTitle();
-    if (WindowTitleSearch::countMatchingWindows(windows_, title, MatchContains) > 0) {
-        const int n = concurrency();
-        const int completed = n < state_.RunIndex ? (state_.RunIndex - 1) - n : 0;
-        view_.setStatus("Scripts Completed:  " + std::to_string(completed));
-    }
-    if (concurrency() == state_.RunIndex) view_.setMonitorTimerOn(false);
+    const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
+    const std::int32_t running =
+        WindowTitleSearch::countMatchingWindows(walk, partialTitle(), MatchContains) +
+        pendingLaunches(walk);
+    const std::int32_t completed = std::max(started_ - running, 0);
+    view_.setStatus("Scripts Completed:  " + std::to_string(completed));
+    if (running == 0) view_.setMonitorTimerOn(false);
 }
 
 }  // namespace vantrel

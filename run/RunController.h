@@ -31,16 +31,19 @@ public:
     void onStartStopClicked();
     /// The launch tick.
     void onLaunchTick();
-    /// The completion monitor's tick.
+    /// The completion monitor's tick: the scripts started in this program run
+    /// that no longer run; it stops once none runs.
     void onCompletionTick();
     /// The hidden Activate button.
     void onActivateClicked();
 
     /// Shows how many windows match and starts the next script when fewer
-    /// than the concurrency do. A call while an earlier one still waits for
-    /// its message box to close is skipped.
+    /// than the concurrency run once the box is closed; a started script
+    /// whose window has not shown yet counts as running. A call while an
+    /// earlier one still waits for its message box to close is skipped.
     void checkAndLaunch(std::string_view partialTitle, std::int16_t mode);
-    /// Starts the first script of the table not yet executed, or finishes the run.
+    /// Starts the first entry of the table not yet executed, or finishes the
+    /// run when every entry has been.
     void launchNextScript();
 
 private:
@@ -64,6 +67,7 @@ private:
     Launcher& launcher_;
     Clock clock_;
     bool checking_ = false;
+    std::int32_t started_ = 0;
     std::vector<PendingLaunch> pending_;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,12 +11,21 @@
 namespace vantrel::testing {
 
 /// A desktop whose windows a test opens and closes, and whose launcher opens
-/// a script's window only when the test says the terminal has mapped it.
+/// a script's window only when the test says the terminal has mapped it, or,
+/// given a clock and a delay, once that much time has passed since the start.
 class FakeDesktop : public WindowList, public Launcher {
 public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+    struct Unmapped {
+        std::string commandLine;
+        TimePoint startedAt;
+    };
+
     std::vector<TopLevelWindow> windows;
     std::vector<std::string> started;  // the script paths, in launch order
-    std::vector<std::string> unmapped;  // command lines whose window is not there yet
+    std::vector<Unmapped> unmapped;  // started terminals whose window is not there yet
+    std::function<TimePoint()> clock;
+    std::chrono::milliseconds mapDelay{-1};  // negative: only mapStartedWindows() maps
     std::string launchFailure;  // when set, every launch fails with it
     WindowHandle activated = 0;
     std::vector<WindowHandle> minimized;
@@ -27,11 +38,19 @@ public:
     }
     /// The terminals started so far map their windows.
     void mapStartedWindows() {
-        for (const std::string& commandLine : unmapped) openWindow(commandLine);
+        for (const Unmapped& terminal : unmapped) openWindow(terminal.commandLine);
         unmapped.clear();
     }
 
-    std::vector<TopLevelWindow> topLevelWindows() override { return windows; }
+    std::vector<TopLevelWindow> topLevelWindows() override {
+        if (mapDelay.count() >= 0)
+            std::erase_if(unmapped, [this](const Unmapped& terminal) {
+                if (clock() - terminal.startedAt < mapDelay) return false;
+                openWindow(terminal.commandLine);
+                return true;
+            });
+        return windows;
+    }
     bool isMinimized(WindowHandle window) override {
         return std::find(minimized.begin(), minimized.end(), window) != minimized.end();
     }
@@ -40,7 +59,7 @@ public:
     void startScript(const std::string& commandLine, const std::string& scriptPath) override {
         if (!launchFailure.empty()) throw LaunchError(launchFailure);
         started.push_back(scriptPath);
-        unmapped.push_back(commandLine);
+        unmapped.push_back({commandLine, clock ? clock() : TimePoint{}});
     }
 
 private:

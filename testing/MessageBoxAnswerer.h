@@ -21,6 +21,7 @@ public:
         std::string text;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
+        Qt::TextFormat format;
     };
     using Choice = std::function<QMessageBox::StandardButton(const Seen&)>;
 
@@ -43,7 +44,7 @@ private:
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible()) return;
         const Seen read{box->windowTitle().toStdString(), box->text().toStdString(), box->icon(),
-                        box->standardButtons()};
+                        box->standardButtons(), box->textFormat()};
         // A click that lands while the box is still settling is lost; the box is
         // then clicked again on the next look, but was seen only once.
         if (box != answered_) seen.push_back(read);

@@ -43,8 +43,8 @@ TEST_F(QueueEditingWindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
     EXPECT_EQ(rows(), (Texts{"01-/s/x", "02-/s/y"}));
 }
 
-TEST_F(QueueEditingWindowTest, RemoveAsksInMessageBoxesAndTakesTheEntryOnlyOnOk) {
-    open({"01-/s/a", "02-/s/b", "03-/s/c"});
+TEST_F(QueueEditingWindowTest, RemoveAsksAboutExactlyTheSelectedEntriesInPlainText) {
+    open({"01-/s/a", "02-/s/<b>b</b>", "03-/s/c"});
     // As when the window is activated: the list takes the focus, yet no row is picked.
     list->setFocus(Qt::ActiveWindowFocusReason);
     QCoreApplication::sendPostedEvents();
@@ -55,13 +55,18 @@ TEST_F(QueueEditingWindowTest, RemoveAsksInMessageBoxesAndTakesTheEntryOnlyOnOk)
     click("cmdRemove");
     clickRow(1);
     click("cmdRemove");
-    EXPECT_EQ(rows(), (Texts{"01-/s/a", "02-/s/b*", "03-/s/c"}));
+    EXPECT_EQ(rows(), (Texts{"01-/s/a", "02-/s/<b>b</b>*", "03-/s/c"}));
+    // Ctrl+click twice on the top row: it has the focus but is not selected.
+    clickRow(0, Qt::ControlModifier);
+    clickRow(0, Qt::ControlModifier);
     agree = true;
     click("cmdRemove");
     EXPECT_EQ(rows(), (Texts{"01-/s/a", "02-/s/c"}));
-    EXPECT_EQ(answerer.texts(), (Texts{"A script must be selected to be removed.",
-                                       "Are you sure you want to remove 02-/s/b?",
-                                       "Are you sure you want to remove 02-/s/b?"}));
+    const std::string question = "Are you sure you want to remove 02-/s/<b>b</b>?";
+    EXPECT_EQ(answerer.texts(),
+              (Texts{"A script must be selected to be removed.", question, question}));
+    for (const MessageBoxAnswerer::Seen& box : answerer.seen)
+        EXPECT_EQ(box.format, Qt::PlainText) << box.text;
 }
 
 }  // namespace

@@ -74,16 +74,25 @@ TEST_F(QueueEditingTest, RemoveAsksThenTakesTheSelectedEntriesAndRenumbersThoseB
         {{0}, {"01-/s/a", "02-/s/c", "03-/s/d", "04-/s/e", "05-/s/f"}},
         {{2}, {"01-/s/a", "02-/s/c", "03-/s/e", "04-/s/f"}},
         {{0, 2}, {"01-/s/c", "02-/s/f"}}};
+    answerOk = true;
     for (const auto& [selectedRows, left] : removals) {
         select(selectedRows);
         editor.removeSelected();
         EXPECT_EQ(rows(), left);
         EXPECT_EQ(savedQueue(), left);
     }
+    // The focus on a row that is not selected: the question and OK both go by the selection.
+    select({1});
+    list.setCurrentIndex(0);
+    editor.removeSelected();
+    EXPECT_EQ(savedQueue(), Texts{"01-/s/c"});
+    list.setSelected(0, false);
+    editor.removeSelected();
+    EXPECT_EQ(rows(), Texts{"01-/s/c"});
     const std::string ask = "Are you sure you want to remove ";
-    EXPECT_EQ(shown,
-              (Texts{std::string(kNothingToRemoveText), ask + "all 2 items?", ask + "07-/s/g?",
-                     ask + "01-/s/a?", ask + "03-/s/d?", ask + "all 2 items?"}));
+    const std::string pick(kNothingToRemoveText);
+    EXPECT_EQ(shown, (Texts{pick, ask + "all 2 items?", ask + "07-/s/g?", ask + "01-/s/a?",
+                            ask + "03-/s/d?", ask + "all 2 items?", ask + "02-/s/f?", pick}));
 }
 
 TEST_F(QueueEditingTest, UpAndDownMoveSelectedRowsTogetherUnlessOneIsAtTheEdge) {
@@ -118,18 +127,25 @@ TEST_F(QueueEditingTest, AStoreFailingHalfWayThroughACommandLeavesTheQueueAsItWa
     EXPECT_EQ(rowsAndSavedQueue(), before);
 }
 
-TEST_F(QueueEditingTest, ListFilesImportLineByLineAndExportWithCrLfAfterEveryLine) {
+TEST_F(QueueEditingTest, ImportedLinesBecomeEntriesNumberedByPositionAndExportEndsEachWithCrLf) {
     listFileToOpen = listFileToSave = (home.path() / "list.txt").string();
-    WriteBytes(listFileToOpen, "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\n02-/s/b c.txt\nnotes");
+    // Hand-written: out of order, a gap, a bare path, a repeated line, LF and CR LF.
+    WriteBytes(listFileToOpen,
+               "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\n02-/s/b c.txt\nnotes\n02-/s/b c.txt\n7-x");
     editor.importList();
-    EXPECT_EQ(rows(), (Texts{"05-/s/\xC3\xA9t\xC3\xA9.txt", "", "02-/s/b c.txt", "notes"}));
-    // A key name cannot be empty, and the record keeps its keys in name order.
-    EXPECT_EQ(savedQueue(), (Texts{"02-/s/b c.txt", "05-/s/\xC3\xA9t\xC3\xA9.txt", "notes"}));
+    const Texts imported{"01-/s/\xC3\xA9t\xC3\xA9.txt", "02-/s/b c.txt", "03-notes",
+                         "04-/s/b c.txt", "05-7-x"};
+    EXPECT_EQ(rows(), imported);
+    EXPECT_EQ(savedQueue(), imported);
+    select({0});
+    editor.removeSelected();
+    EXPECT_EQ(rows(), (Texts{"01-/s/b c.txt", "02-notes", "03-/s/b c.txt", "04-7-x"}));
+    EXPECT_EQ(savedQueue(), rows());
 
     editor.exportList();
-    const std::string bytes = "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\r\n02-/s/b c.txt\r\nnotes\r\n";
+    const std::string bytes = "01-/s/b c.txt\r\n02-notes\r\n03-/s/b c.txt\r\n04-7-x\r\n";
     EXPECT_EQ(ReadBytes(listFileToSave), bytes);
-    EXPECT_EQ(shown, Texts{" Your list has been saved to " + listFileToSave + "."});
+    EXPECT_EQ(shown.back(), " Your list has been saved to " + listFileToSave + ".");
 
     editor.dropFiles({"/s/extra.txt"});
     select({0});
@@ -148,7 +164,9 @@ TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTh
     editor.addScripts();
     listFileToOpen = listFileToSave = (home.path() / "list.txt").string();
     editor.importList();
-    for (const std::string& bytes : {std::string(100, '\n'), std::string("01-/s/x\r\n\0", 10)}) {
+    std::string hundredScripts;
+    for (int i = 0; i < 100; ++i) hundredScripts += "\n/s/x";
+    for (const std::string& bytes : {hundredScripts, std::string("01-/s/x\r\n\0", 10)}) {
         WriteBytes(listFileToOpen, bytes);
         editor.importList();
     }

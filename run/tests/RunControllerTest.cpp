@@ -37,7 +37,7 @@ TEST_F(RunControllerTest, AnEmptyQueueFinishesAtTheFirstTick) {
     EXPECT_FALSE(view.editingEnabled);
     tick();
     EXPECT_EQ(view.notices, (Strings{"0"}));
-    EXPECT_EQ(state.scriptTable[0].runState, kExecuted);
+    EXPECT_TRUE(desktop.started.empty());
     EXPECT_EQ(view.caption, kFinishedCaption);
     EXPECT_FALSE(view.launchTimerOn);
     EXPECT_TRUE(view.editingEnabled);
@@ -130,24 +130,47 @@ TEST_F(RunControllerTest, StopThenStartCarriesOnWithTheFirstUnexecutedRow) {
     EXPECT_EQ(view.status, "Scripts Executed:  2");
 }
 
-TEST_F(RunControllerTest, MonitorReportsCompletedScriptsAndStopsAtN) {
-    desktop.openWindow("esscmd.exe \"/a\"");
-    view.concurrency = "2";
-    view.monitorTimerOn = true;
-    state.RunIndex = 5;
+TEST_F(RunControllerTest, ACountBoxHeldOpenNeverLeadsToMoreThanN) {
+    // A slow user on a loaded desktop: every box stays open 3 s, a terminal
+    // maps its window half a second after the start.
+    queue({"/a", "/b", "/c"});
+    desktop.clock = [this] { return now; };
+    desktop.mapDelay = 500ms;
+    view.onNotice = [this](const std::string&) { now += 3s; };
+    run.onStartStopClicked();
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a"}));
+    desktop.windows.clear();
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
+}
+
+TEST_F(RunControllerTest, MonitorCountsStartedScriptsNoLongerRunningAndStopsWhenNoneRuns) {
+    queue({"/a", "/b", "/c"});
+    view.concurrency = "3";
+    run.onStartStopClicked();
+    for (int i = 0; i < 3; ++i) {
+        tick();
+        desktop.mapStartedWindows();
+    }
+    run.onStartStopClicked();
+    desktop.openWindow("unrelated editor");
+    desktop.closeWindowTitled("esscmd.exe \"/b\"");
     run.onCompletionTick();
-    EXPECT_EQ(view.status, "Scripts Completed:  2");
+    EXPECT_EQ(view.status, "Scripts Completed:  1");
     EXPECT_TRUE(view.monitorTimerOn);
-    state.RunIndex = 2;
-    run.onCompletionTick();
-    EXPECT_EQ(view.status, "Scripts Completed:  0");
-    EXPECT_FALSE(view.monitorTimerOn);
-    view.status = "unchanged";
-    view.monitorTimerOn = true;
     desktop.windows.clear();
     run.onCompletionTick();
-    EXPECT_EQ(view.status, "unchanged");
+    EXPECT_EQ(view.status, "Scripts Completed:  3");
     EXPECT_FALSE(view.monitorTimerOn);
+}
+
+TEST_F(RunControllerTest, MonitorNeverCountsOtherScriptWindowsAsBelowZero) {
+    desktop.openWindow("esscmd.exe \"/started/elsewhere\"");
+    view.monitorTimerOn = true;
+    run.onCompletionTick();
+    EXPECT_EQ(view.status, "Scripts Completed:  0");
+    EXPECT_TRUE(view.monitorTimerOn);
 }
 
 TEST_F(RunControllerTest, ATickDueWhileABoxIsOpenIsSkipped) {

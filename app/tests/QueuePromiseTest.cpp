@@ -1,0 +1,487 @@
+// The queue's promise, checked on the real store: the list, the store and the
+// next start's load hold the same entries in the same order, numbered by
+// position; each entry's run state moves with it; and a run starts every
+// queued entry not yet run exactly once, in list order, never while N scripts
+// already run.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <utility>
+
+#include "queue/QueueEditor.h"
+#include "queue/QueueEntry.h"
+#include "run/RunController.h"
+#include "testing/FakeMainView.h"
+#include "testing/FileBytes.h"
+#include "testing/ScriptedFileChooser.h"
+#include "testing/TempConfigHome.h"
+
+namespace vantrel::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Texts = std::vector<std::string>;
+
+/// Terminals that map their windows some time after the start (always within
+/// the run's grace period) and end some time later; it knows which scripts
+/// really run, whatever their windows show.
+class SimulatedDesktop : public WindowList, public Launcher {
+public:
+    struct Script {
+        std::string commandLine;
+        std::string path;
+        Clock::time_point mapsAt;
+        Clock::time_point endsAt;
+    };
+
+    explicit SimulatedDesktop(const Clock::time_point& now) : now_(now) {}
+
+    Texts started;  // script paths, in start order
+    std::function<void(const std::string& path)> onStart;
+    std::function<Clock::duration()> mapDelay = [] { return Clock::duration{}; };
+    std::function<Clock::duration()> lifetime = [] { return Clock::duration{1s}; };
+    bool failNextStart = false;
+
+    int runningScripts() const {
+        return static_cast<int>(std::count_if(scripts_.begin(), scripts_.end(),
+                                              [&](const Script& s) { return now_ < s.endsAt; }));
+    }
+
+    std::vector<TopLevelWindow> topLevelWindows() override {
+        std::vector<TopLevelWindow> shown;
+        for (std::size_t i = 0; i < scripts_.size(); ++i)
+            if (scripts_[i].mapsAt <= now_ && now_ < scripts_[i].endsAt)
+                shown.push_back({i + 1, false, scripts_[i].commandLine});
+        shown.push_back({0xffff, false, "Vantrel"});
+        return shown;
+    }
+    bool isMinimized(WindowHandle) override { return false; }
+    void restore(WindowHandle) override {}
+    void bringToFront(WindowHandle) override {}
+    void startScript(const std::string& commandLine, const std::string& path) override {
+        if (std::exchange(failNextStart, false)) throw LaunchError("esscmd.exe was not found.");
+        if (onStart) onStart(path);
+        started.push_back(path);
+        const Clock::time_point mapsAt = now_ + mapDelay();
+        scripts_.push_back({commandLine, path, mapsAt, mapsAt + lifetime()});
+    }
+
+private:
+    const Clock::time_point& now_;
+    std::vector<Script> scripts_;
+};
+
+/// A question box the test answers beforehand.
+struct ScriptedPrompt : Prompt {
+    Texts asked;
+    bool answerOk = true;
+    void showInformation(const std::string& text) override { asked.push_back(text); }
+    bool confirm(const std::string& text) override {
+        asked.push_back(text);
+        return answerOk;
+    }
+};
+
+/// One run of the program on the user's store: the queue loaded at its start,
+/// the editing commands and the run controller, as the main window wires them.
+struct Program {
+    std::unique_ptr<Store> store = OpenUserStore().store;
+    SettingsKeys settings{*store};
+    QueueRecord record{settings, kQueueRecordKeyPath};
+    ProgramState state;
+    FakeMainView view;
+    ScriptedPrompt prompt;
+    ScriptedFileChooser chooser;
+    QueueEditor editor{state, record, view.list, view, prompt, chooser};
+    RunController run;
+
+    Program(SimulatedDesktop& desktop, const Clock::time_point& now)
+        : run(state, view, desktop, desktop, [&now] { return now; }) {
+        view.title = "esscmd.exe";
+        view.concurrency = "2";
+        LoadQueue(record, view.list, state.scriptTable);
+    }
+
+    void select(const std::vector<bool>& rows, int current) {
+        for (int row = 0; row < view.list.count(); ++row) view.list.setSelected(row, rows[row]);
+        view.list.setCurrentIndex(current);
+    }
+};
+
+/// The queue as the user means it: scripts in order, and whether each has run.
+struct ModelEntry {
+    std::string path;
+    bool run = false;
+};
+
+/// Drives random sequences of what a user does against the program and a
+/// reference model, and compares the two after every step.
+class QueuePromise {
+public:
+    explicit QueuePromise(unsigned randomStart) : randomStart_(randomStart), random_(randomStart) {
+        desktop_.onStart = [this](const std::string& path) { onScriptStarted(path); };
+        desktop_.mapDelay = [this] { return pick(0, 1999) * 1ms; };
+        desktop_.lifetime = [this] { return pick(0, 9000) * 1ms; };
+        restart();
+    }
+
+    void step() {
+        finishedBefore_ = program_->view.caption == kFinishedCaption;
+        switch (pick(0, 15)) {
+            case 0: add(); break;
+            case 1: drop(); break;
+            case 2: remove(); break;
+            case 3: move(MoveDirection::Up); break;
+            case 4: move(MoveDirection::Down); break;
+            case 5: importGeneratedList(); break;
+            case 6: exportAndImportAgain(); break;
+            case 7: restartAfterAWhile(); break;
+            case 8: clickStartStop(); break;
+            case 9: changeConcurrency(); break;
+            default: tickForAWhile(); break;
+        }
+        compare();
+    }
+
+    /// Starts the run if needed and lets it go on until it finishes.
+    void runToTheEnd() {
+        log("run to the end");
+        desktop_.failNextStart = false;
+        finishedBefore_ = false;
+        if (program_->view.caption == kFinishedCaption) restartAfterAWhile();
+        if (program_->view.caption != kStopCaption) clickStartStop();
+        for (int tick = 0; tick < 20000 && program_->view.caption == kStopCaption; ++tick) {
+            now_ += 30ms;
+            program_->run.onLaunchTick();
+        }
+        compare();
+        for (const ModelEntry& entry : model_) check(entry.run, "never started: " + entry.path);
+    }
+
+private:
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    bool chance(int percent) { return pick(1, 100) <= percent; }
+
+    std::string randomPath() {
+        static const Texts pool{"/s/a.txt",          "/s/b c.txt",  "/s/\xC3\xA9t\xC3\xA9.txt",
+                                "relative/x.txt",    "7-x",         "/s/<b>bold</b>.txt",
+                                "/s/q'uote\".txt",   "/s/a.txt",    "/calc/long " + std::string(300, 'y')};
+        return pool[pick(0, static_cast<int>(pool.size()) - 1)];
+    }
+    Texts randomPaths(int most) {
+        Texts paths(pick(1, most));
+        for (std::string& path : paths) path = randomPath();
+        // Now and then a path the queue cannot store, which refuses the whole command.
+        if (chance(5)) paths[pick(0, static_cast<int>(paths.size()) - 1)] = "/s/back\\slash";
+        return paths;
+    }
+    std::vector<bool> randomSelection() {
+        std::vector<bool> rows(program_->view.list.count());
+        const int percent = pick(0, 100);
+        for (std::size_t row = 0; row < rows.size(); ++row) rows[row] = chance(percent);
+        return rows;
+    }
+
+    bool running() const { return program_->view.caption == kStopCaption; }
+
+    void append(const Texts& paths) {
+        const bool refused =
+            std::any_of(paths.begin(), paths.end(),
+                        [](const std::string& p) { return p.find('\\') != std::string::npos; }) ||
+            model_.size() + paths.size() > static_cast<std::size_t>(kMaxEntries);
+        if (!refused)
+            for (const std::string& path : paths) model_.push_back({path});
+    }
+
+    void add() {
+        if (running()) return;  // Add is disabled while a run goes on
+        program_->chooser.scriptFiles = randomPaths(chance(5) ? 120 : 4);
+        log("add " + std::to_string(program_->chooser.scriptFiles.size()));
+        append(program_->chooser.scriptFiles);
+        program_->editor.addScripts();
+    }
+
+    void drop() {
+        const Texts paths = randomPaths(4);
+        log("drop " + std::to_string(paths.size()));
+        append(paths);
+        program_->editor.dropFiles(paths);
+    }
+
+    void remove() {
+        if (running()) return;  // Remove is disabled while a run goes on
+        const std::vector<bool> selected = randomSelection();
+        const int current = pick(-1, program_->view.list.count() - 1);
+        const bool ok = chance(80);
+        log("remove " + Describe(selected) + " current " + std::to_string(current) +
+            (ok ? " OK" : " Cancel"));
+        program_->select(selected, current);
+        program_->prompt.answerOk = ok;
+        program_->prompt.asked.clear();
+        program_->editor.removeSelected();
+        const int count = static_cast<int>(std::count(selected.begin(), selected.end(), true));
+        const std::string ask = "Are you sure you want to remove ";
+        if (count == 0) {
+            check(program_->prompt.asked == Texts{std::string(kNothingToRemoveText)},
+                  "remove with nothing selected");
+            return;
+        }
+        const auto first = std::find(selected.begin(), selected.end(), true) - selected.begin();
+        const std::string question =
+            count >= 2 ? ask + "all " + std::to_string(count) + " items?"
+                       : ask + EntryText(static_cast<int>(first) + 1, model_[first].path) + "?";
+        check(program_->prompt.asked == Texts{question}, "remove question: " + question);
+        if (!ok) return;
+        std::vector<ModelEntry> kept;
+        for (std::size_t row = 0; row < model_.size(); ++row)
+            if (!selected[row]) kept.push_back(model_[row]);
+        model_ = kept;
+    }
+
+    void move(MoveDirection direction) {
+        std::vector<bool> selected = randomSelection();
+        log((direction == MoveDirection::Up ? "up " : "down ") + Describe(selected));
+        program_->select(selected, -1);
+        const bool up = direction == MoveDirection::Up;
+        const int n = static_cast<int>(model_.size());
+        std::vector<ModelEntry> moved = model_;
+        for (int visit = 0; visit < n; ++visit) {
+            const int row = up ? visit : n - 1 - visit;
+            if (!selected[row]) continue;
+            const int neighbour = up ? row - 1 : row + 1;
+            if (neighbour < 0 || neighbour >= n) {
+                moved = model_;  // a selected entry at the edge: nothing moves
+                break;
+            }
+            std::swap(moved[row], moved[neighbour]);
+            std::vector<bool>::swap(selected[row], selected[neighbour]);
+        }
+        model_ = moved;
+        if (up)
+            program_->editor.moveSelectedUp();
+        else
+            program_->editor.moveSelectedDown();
+    }
+
+    /// A list file as people write them: numbered or not, misnumbered, with
+    /// empty and repeated lines, LF or CR LF.
+    void importGeneratedList() {
+        Texts paths = randomPaths(chance(5) ? 110 : 8);
+        if (chance(10)) paths.clear();
+        const std::string lineEnd = chance(50) ? "\r\n" : "\n";
+        std::string bytes;
+        for (const std::string& path : paths) {
+            if (chance(15)) bytes += lineEnd;
+            bytes += chance(50) ? EntryText(pick(0, 99), path) : path;
+            bytes += lineEnd;
+        }
+        if (!bytes.empty() && chance(30)) bytes.resize(bytes.size() - lineEnd.size());
+        log("import " + std::to_string(paths.size()) + " scripts");
+        importFile(bytes, paths);
+    }
+
+    void importFile(const std::string& bytes, const Texts& paths) {
+        const std::string file = (home_.path() / "list.txt").string();
+        WriteBytes(file, bytes);
+        program_->chooser.listFileToOpen = file;
+        const bool refused =
+            paths.size() > static_cast<std::size_t>(kMaxEntries) ||
+            std::any_of(paths.begin(), paths.end(),
+                        [](const std::string& p) { return p.find('\\') != std::string::npos; });
+        if (!refused) {
+            model_.clear();
+            for (const std::string& path : paths) model_.push_back({path});
+        }
+        program_->editor.importList();
+    }
+
+    void exportAndImportAgain() {
+        log("export and import again");
+        const std::string file = (home_.path() / "exported.txt").string();
+        program_->chooser.listFileToSave = file;
+        program_->editor.exportList();
+        std::string expected;
+        Texts paths;
+        for (std::size_t row = 0; row < model_.size(); ++row) {
+            expected += EntryText(static_cast<int>(row) + 1, model_[row].path) + "\r\n";
+            paths.push_back(model_[row].path);
+        }
+        check(ReadBytes(file) == expected, "exported file");
+        importFile(ReadBytes(file), paths);
+    }
+
+    void restart() {
+        program_ = std::make_unique<Program>(desktop_, now_);
+        program_->view.onNotice = [this](const std::string&) { userReadsTheBox(); };
+        for (ModelEntry& entry : model_) entry.run = false;
+    }
+
+    void restartAfterAWhile() {
+        log("restart");
+        // Closing and starting again takes longer than any terminal needs to map.
+        now_ += RunController::kWindowGrace;
+        restart();
+    }
+
+    void clickStartStop() {
+        log("click " + program_->view.caption);
+        if (program_->view.caption == kFinishedCaption) return restartAfterAWhile();
+        program_->run.onStartStopClicked();
+    }
+
+    void changeConcurrency() {
+        program_->view.concurrency = std::to_string(pick(1, 8));
+        log("N " + program_->view.concurrency);
+    }
+
+    void tickForAWhile() {
+        const int ticks = pick(1, 20);
+        log("ticks " + std::to_string(ticks));
+        for (int tick = 0; tick < ticks; ++tick) {
+            now_ += pick(30, 600) * 1ms;
+            if (program_->view.launchTimerOn) program_->run.onLaunchTick();
+            if (program_->view.monitorTimerOn && chance(10)) program_->run.onCompletionTick();
+            failNextStartNowAndThen();
+        }
+    }
+
+    void failNextStartNowAndThen() {
+        desktop_.failNextStart = chance(1);
+        if (desktop_.failNextStart) log("next start fails");
+    }
+
+    /// Any box stays open for a while, and ticks fall due meanwhile.
+    void userReadsTheBox() {
+        now_ += pick(0, 3000) * 1ms;
+        if (chance(20)) program_->run.onLaunchTick();
+    }
+
+    void onScriptStarted(const std::string& path) {
+        const int n = std::stoi(program_->view.concurrency);
+        check(desktop_.runningScripts() < n, "started " + path + " while " +
+                                                 std::to_string(desktop_.runningScripts()) +
+                                                 " scripts ran, N = " + std::to_string(n));
+        const auto next = std::find_if(model_.begin(), model_.end(),
+                                       [](const ModelEntry& entry) { return !entry.run; });
+        if (!check(next != model_.end(), "started " + path + " with every entry run")) return;
+        check(next->path == path, "started " + path + ", expected " + next->path);
+        next->run = true;
+    }
+
+    void compare() {
+        Texts expected;
+        for (std::size_t row = 0; row < model_.size(); ++row)
+            expected.push_back(EntryText(static_cast<int>(row) + 1, model_[row].path));
+        check(program_->view.list.texts() == expected, "the list");
+        check(program_->store->subKeys(kQueueRecordKeyPath) == expected, "the store");
+        for (std::size_t row = 0; row < kScriptTableRows; ++row) {
+            const ScriptRow& shown = program_->state.scriptTable[row];
+            const ScriptRow wanted = row < model_.size()
+                                         ? ScriptRow{expected[row], model_[row].run
+                                                                        ? std::string(kExecuted)
+                                                                        : std::string()}
+                                         : ScriptRow{};
+            check(shown.entryText == wanted.entryText && shown.runState == wanted.runState,
+                  "table row " + std::to_string(row));
+        }
+        if (program_->view.caption == kFinishedCaption && !finishedBefore_)
+            check(std::all_of(model_.begin(), model_.end(), [](auto& e) { return e.run; }),
+                  "finished with an entry not run");
+    }
+
+    static std::string Describe(const std::vector<bool>& rows) {
+        std::string text;
+        for (const bool selected : rows) text += selected ? '*' : '.';
+        return text;
+    }
+
+    void log(const std::string& step) { steps_.push_back(step); }
+
+    bool check(bool holds, const std::string& what) {
+        if (holds) return true;
+        std::ostringstream trail;
+        for (const std::string& step : steps_) trail << "\n  " << step;
+        ADD_FAILURE() << what << " (random start " << randomStart_ << ", after " << steps_.size()
+                      << " steps:" << trail.str() << ")";
+        throw std::runtime_error("the promise is broken");
+    }
+
+    unsigned randomStart_;
+    std::mt19937 random_;
+    TempConfigHome home_;
+    Clock::time_point now_{};
+    SimulatedDesktop desktop_{now_};
+    std::unique_ptr<Program> program_;
+    std::vector<ModelEntry> model_;
+    Texts steps_;
+    bool finishedBefore_ = false;
+};
+
+struct QueuePromiseTest : ::testing::Test {
+    TempConfigHome home;
+    Clock::time_point now{};
+    SimulatedDesktop desktop{now};
+
+    /// Starts the run and ticks, 30 ms apart, until it finishes.
+    void runUntilFinished(Program& program) {
+        program.run.onStartStopClicked();
+        for (int tick = 0; tick < 1000 && program.view.caption == kStopCaption; ++tick) {
+            now += 30ms;
+            program.run.onLaunchTick();
+        }
+    }
+};
+
+TEST_F(QueuePromiseTest, ScriptsAddedDroppedOrImportedBeforeStartRun) {
+    Program first(desktop, now);
+    first.chooser.scriptFiles = {"/s/a", "/s/b"};
+    first.editor.addScripts();
+    first.editor.dropFiles({"/s/c"});
+    runUntilFinished(first);
+    EXPECT_EQ(desktop.started, (Texts{"/s/a", "/s/b", "/s/c"}));
+
+    Program second(desktop, now);
+    first.chooser.listFileToOpen = (home.path() / "list.txt").string();
+    WriteBytes(first.chooser.listFileToOpen, "01-/s/d\r\n02-/s/e\r\n");
+    second.chooser.listFileToOpen = first.chooser.listFileToOpen;
+    second.editor.importList();
+    runUntilFinished(second);
+    EXPECT_EQ(desktop.started, (Texts{"/s/a", "/s/b", "/s/c", "/s/d", "/s/e"}));
+}
+
+TEST_F(QueuePromiseTest, AnEntryThatRanKeepsItsStateThroughMovesAndRemovals) {
+    Program program(desktop, now);
+    program.editor.dropFiles({"/s/a", "/s/b", "/s/c", "/s/d"});
+    program.view.concurrency = "1";
+    program.run.onStartStopClicked();
+    program.run.onLaunchTick();
+    program.run.onStartStopClicked();
+    ASSERT_EQ(desktop.started, Texts{"/s/a"});
+    // a moves below b, then c (above it) goes: a must not run again, b, d must.
+    program.select({true, false, false, false}, 0);
+    program.editor.moveSelectedDown();
+    program.select({false, false, true, false}, 2);
+    program.editor.removeSelected();
+    EXPECT_EQ(program.view.list.texts(), (Texts{"01-/s/b", "02-/s/a", "03-/s/d"}));
+    now += 2s;
+    runUntilFinished(program);
+    EXPECT_EQ(desktop.started, (Texts{"/s/a", "/s/b", "/s/d"}));
+}
+
+TEST_F(QueuePromiseTest, RandomEditsRestartsAndRunsKeepEveryEntryAndStartEachOnceAtMostNAtATime) {
+    for (const unsigned randomStart : {1u, 2u, 3u, 4u, 5u}) {
+        try {
+            QueuePromise promise(randomStart);
+            for (int step = 0; step < 800; ++step) promise.step();
+            promise.runToTheEnd();
+        } catch (const std::runtime_error&) {
+            // Reported where it was found.
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::testing
