@@ -73,7 +73,7 @@ MainWindow::MainWindow(ProgramState& state, SettingsKeys& settings, WindowList& 
 void MainWindow::createControls() {
     // Created in tab order; the hidden ones come first and never take the focus.
     partialTitleLabel_ = Named(new QLabel(QStringLiteral("Partial Window &Title:"), client_), "Label1");
-    partialTitleEdit_ = Named(new QLineEdit(QStringLiteral("Text1"), client_), "Text1");
+    partialTitleEdit_ = Named(new QLineEdit(client_), "Text1");
     startsWithButton_ = Named(new QRadioButton(QStringLiteral("&Starts With"), client_), "Option1_0");
     containsButton_ = Named(new QRadioButton(QStringLiteral("&Contains"), client_), "Option1_1");
     containsButton_->setChecked(true);

@@ -20,8 +20,8 @@ protected:
     testing::FakeDesktop desktop;
 
     void start(std::optional<StoreProblem> problem = std::nullopt) {
-        MainWindowLogic form(state, settings, view, desktop, desktop, std::move(problem));
-        form.load();
+        MainWindowLogic logic(state, settings, view, desktop, desktop, std::move(problem));
+        logic.load();
     }
     std::optional<std::string> storedConcurrency() {
         return store->stringValue(kSettingsKeyPath, "Id");
@@ -60,10 +60,10 @@ TEST_F(StartUpTest, TheStoredConcurrencyIsShownWhenItIsAChoice) {
 }
 
 TEST_F(StartUpTest, PickingAConcurrencyStoresItAtOnce) {
-    MainWindowLogic form(state, settings, view, desktop, desktop);
-    form.load();
+    MainWindowLogic logic(state, settings, view, desktop, desktop);
+    logic.load();
     view.concurrency = "6";
-    form.onConcurrencyChosen();
+    logic.onConcurrencyChosen();
     EXPECT_EQ(storedConcurrency(), "6");
     start();
     EXPECT_EQ(view.concurrency, "6");
