@@ -51,19 +51,10 @@ void QueueDraft::removeSelected(QueueRecord& record) {
 }
 
 void QueueDraft::removeRow(QueueRecord& record, int row) {
-    // The record is read again for every removed row, and its k-th name taken
-    // as row k's key. When it holds more or fewer names than there are rows
-    // (another program changed it), that pairing would reach rows that do not
-    // exist; the rows' own texts then name the keys to renumber, and keys that
-    // no row shows are left alone.
-    const std::vector<std::string> names = record.names();
-    const bool paired = static_cast<int>(names.size()) == count();
     // Deleted first: a lower neighbour with the same path is renumbered to this very name.
     record.deleteEntryKey(EntryKeyName(rows_[row].text));
-    for (int below = row + 1; below < count(); ++below) {
-        const std::string name = paired ? names[below] : EntryKeyName(rows_[below].text);
-        rows_[below].text = RenumberKey(record, name, -1);
-    }
+    for (int below = row + 1; below < count(); ++below)
+        rows_[below].text = RenumberKey(record, EntryKeyName(rows_[below].text), -1);
     rows_.erase(rows_.begin() + row);
 }
 

@@ -84,17 +84,41 @@ QueueEditor::QueueEditor(ProgramState& state, QueueRecord& record, ListBox& list
       prompt_(prompt),
       chooser_(&chooser) {}
 
-void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
-    QueueDraft draft(list_, state_.scriptTable);
+bool QueueEditor::recordMatchesList() {
+    std::vector<std::string> shown;
+    for (int row = 0; row < list_.count(); ++row) shown.push_back(EntryKeyName(list_.text(row)));
+    return record_.names() == shown;
+}
+
+QueueEditor::Outcome QueueEditor::commit(const std::function<bool(QueueDraft&)>& edit,
+                                         QueueDraft& draft) {
     try {
         StoreTransaction transaction(record_.settings().store());
-        if (!edit(draft)) return;
+        // Another window or program may have changed the record since the list
+        // was shown; an edit on top of that would number entries twice.
+        if (!recordMatchesList()) return Outcome::ChangedElsewhere;
+        if (!edit(draft)) return Outcome::Unchanged;
         transaction.commit();
+        return Outcome::Committed;
     } catch (const StoreError& error) {
         notice_.showNotice(StoreFailureText(error.what()));
-        return;
+        return Outcome::Unchanged;
     }
-    draft.showIn(list_, state_.scriptTable);
+}
+
+void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
+    QueueDraft draft(list_, state_.scriptTable);
+    switch (commit(edit, draft)) {
+        case Outcome::Committed:
+            draft.showIn(list_, state_.scriptTable);
+            break;
+        case Outcome::ChangedElsewhere:
+            LoadQueue(record_, list_, state_.scriptTable);
+            notice_.showNotice(std::string(kQueueChangedText));
+            break;
+        case Outcome::Unchanged:
+            break;
+    }
 }
 
 void QueueEditor::addScripts() {

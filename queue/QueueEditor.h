@@ -16,6 +16,9 @@
 namespace vantrel {
 
 inline constexpr std::string_view kNothingToRemoveText = "A script must be selected to be removed.";
+inline constexpr std::string_view kQueueChangedText =
+    "The queue was changed by another program or window since it was shown here. It has been "
+    "shown again as it is now kept, and nothing has been changed: please try again.";
 
 /// The commands that edit the queue. Each changes the list, the script table
 /// and the queue record together, and writes the record as one store
@@ -49,9 +52,14 @@ public:
 
 private:
     void appendScripts(const std::vector<std::string>& paths);
-    /// Runs one edit on a draft inside a store transaction; shows the draft
-    /// once the transaction is committed, and nothing when the edit says
-    /// nothing changed or the store fails.
+    /// Whether the record holds exactly the entries the list shows, in its order.
+    bool recordMatchesList();
+    enum class Outcome { Committed, Unchanged, ChangedElsewhere };
+    /// Runs one edit on a draft inside a store transaction.
+    Outcome commit(const std::function<bool(QueueDraft&)>& edit, QueueDraft& draft);
+    /// Shows the draft once its edit is committed; nothing when the edit says
+    /// nothing changed or the store fails; the record as it is when another
+    /// program changed it.
     void change(const std::function<bool(QueueDraft&)>& edit);
 
     ProgramState& state_;

@@ -1,5 +1,7 @@
 #include "queue/QueueRecord.h"
 
+#include <map>
+
 #include "queue/QueueEntry.h"
 
 namespace vantrel {
@@ -17,7 +19,8 @@ void QueueRecord::createEntryKey(std::string_view keyName) {
 
 void QueueRecord::deleteEntryKey(std::string_view keyName) {
     // An empty name would address the queue record key itself.
-    if (!keyName.empty()) settings_.store().deleteKey(entryKeyPath(keyName));
+    if (!keyName.empty() && !settings_.store().deleteKey(entryKeyPath(keyName)))
+        throw StoreError("the entry " + std::string(keyName) + " is no longer in it");
 }
 
 void QueueRecord::renumberEntryKey(std::string_view oldKeyName, std::string_view newKeyName) {
@@ -26,11 +29,16 @@ void QueueRecord::renumberEntryKey(std::string_view oldKeyName, std::string_view
 }
 
 void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table) {
+    std::map<std::string, std::string> runStates;
+    for (const ScriptRow& row : table)
+        if (!row.entryText.empty()) runStates[row.entryText] = row.runState;
+    list.clear();
+    table = ScriptTable{};
     const std::vector<std::string> names = record.names();
-    for (std::size_t i = 0; i < names.size() && i < kMaxLoadedEntries; ++i) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string entryText = EntryTextFromKeyName(names[i]);
         list.append(entryText);
-        if (i < table.size()) table[i].entryText = entryText;
+        if (i < table.size()) table[i] = {entryText, runStates[entryText]};
     }
 }
 

@@ -25,6 +25,8 @@ public:
     /// The entry key names in record order.
     std::vector<std::string> names();
     void createEntryKey(std::string_view keyName);
+    /// Throws StoreError when there is no such key: the record is not the
+    /// queue the command was given.
     void deleteEntryKey(std::string_view keyName);
     /// Creates the new key before it deletes the old one.
     void renumberEntryKey(std::string_view oldKeyName, std::string_view newKeyName);
@@ -38,11 +40,9 @@ private:
     std::string keyPath_;
 };
 
-/// The list holds at most this many loaded entries: one per table row and one more.
-constexpr int kMaxLoadedEntries = kScriptTableRows + 1;
-
-/// Fills the list and column 0 of the table from the record, in record order.
-/// The 101st entry gets a list item but no row; later entries are not loaded.
+/// Makes the list and the table show the record, in record order, so that the
+/// queue shown is the queue kept. An entry already in the table keeps its run
+/// state; entries past the table's last row are listed but never run.
 void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table);
 
 }  // namespace vantrel

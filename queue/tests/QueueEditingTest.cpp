@@ -194,5 +194,31 @@ TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTh
     EXPECT_EQ(savedQueue().back(), "99-/s/y");
 }
 
+TEST_F(QueueEditingTest, AQueueChangedByAnotherWindowIsShownAgainAndNotEditedOnTop) {
+    // A second window on the same store, opened before this one adds anything.
+    std::unique_ptr<Store> otherStore = OpenUserStore().store;
+    SettingsKeys otherSettings{*otherStore};
+    QueueRecord otherRecord{otherSettings, kQueueRecordKeyPath};
+    ProgramState otherProgram;
+    MemoryListBox otherList;
+    QueueEditor other{otherProgram, otherRecord, otherList, *this, *this, *this};
+
+    editor.dropFiles({"/s/a", "/s/b"});
+    program.scriptTable[1].runState = std::string(kExecuted);
+    other.dropFiles({"/s/c"});
+    EXPECT_EQ(shown.back(), kQueueChangedText);
+    EXPECT_EQ(otherList.texts(), (Texts{"01-/s/a", "02-/s/b"}));
+    other.dropFiles({"/s/c"});
+    EXPECT_EQ(savedQueue(), (Texts{"01-/s/a", "02-/s/b", "03-/s/c"}));
+
+    // Back in the first window: its list is behind; a move would have renumbered wrongly.
+    select({1});
+    editor.moveSelectedDown();
+    EXPECT_EQ(rows(), (Texts{"01-/s/a", "02-/s/b", "03-/s/c"}));
+    EXPECT_EQ(program.scriptTable[1].runState, kExecuted);
+    EXPECT_EQ(savedQueue(), (Texts{"01-/s/a", "02-/s/b", "03-/s/c"}));
+    EXPECT_EQ(shown.back(), kQueueChangedText);
+}
+
 }  // namespace
 }  // namespace vantrel::testing

@@ -46,24 +46,31 @@ TEST_F(QueueLoadTest, AnEmptyOrMissingRecordLoadsNothing) {
     EXPECT_EQ(table[0].entryText, "");
 }
 
-TEST_F(QueueLoadTest, OneHundredAndOneEntriesFillEveryRowAndOneMoreItem) {
-    storeEntries(101);
-    LoadQueue(record, list, table);
-    ASSERT_EQ(list.count(), 101);
-    EXPECT_EQ(table[99].entryText, list.text(99));
-    EXPECT_EQ(list.text(100), "e1101");
-}
-
-TEST_F(QueueLoadTest, NoMoreThanOneHundredAndOneItemsAreLoaded) {
+TEST_F(QueueLoadTest, EveryEntryIsListedAndTheFirstHundredGetTableRows) {
     storeEntries(105);
     LoadQueue(record, list, table);
-    EXPECT_EQ(list.count(), 101);
+    ASSERT_EQ(list.count(), 105);
+    EXPECT_EQ(table[99].entryText, list.text(99));
+    EXPECT_EQ(list.text(104), "e1105");
 }
 
-TEST_F(QueueLoadTest, RenumberingAKeyReplacesIt) {
+TEST_F(QueueLoadTest, LoadingAgainKeepsTheRunStatesOfTheEntriesStillThere) {
+    record.createEntryKey("01-/a");
+    record.createEntryKey("02-/b");
+    LoadQueue(record, list, table);
+    table[1].runState = kExecuted;
+    record.createEntryKey("00-/new");
+    LoadQueue(record, list, table);
+    EXPECT_EQ(list.texts(), (Texts{"00-/new", "01-/a", "02-/b"}));
+    EXPECT_EQ(table[0].runState, "");
+    EXPECT_EQ(table[2].runState, kExecuted);
+}
+
+TEST_F(QueueLoadTest, RenumberingReplacesAKeyAndDeletingOneThatIsGoneFails) {
     record.createEntryKey("02-/b");
     record.renumberEntryKey("02-/b", "01-/b");
     EXPECT_EQ(record.names(), (Texts{"01-/b"}));
+    EXPECT_THROW(record.deleteEntryKey("02-/b"), StoreError);
 }
 
 }  // namespace
