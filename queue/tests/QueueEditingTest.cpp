@@ -16,16 +16,28 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-/// A queue editor over a real store file in a temporary configuration home,
-/// whose dialogs are answered beforehand and keep what they said in order.
-struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
-    TempConfigHome home;
+/// What one window edits the queue with, on its own connection to the user's store.
+struct EditingWindow {
     std::unique_ptr<Store> store = OpenUserStore().store;
     SettingsKeys settings{*store};
     QueueRecord record{settings, kQueueRecordKeyPath};
     ProgramState program;
     MemoryListBox list;
-    QueueEditor editor{program, record, list, *this, *this, *this};
+    QueueEditor editor;
+
+    template <typename Dialogs>
+    explicit EditingWindow(Dialogs& dialogs)
+        : editor{program, record, list, dialogs, dialogs, dialogs} {}
+};
+
+/// A queue editor over a real store file in a temporary configuration home,
+/// whose dialogs are answered beforehand and keep what they said in order.
+struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
+    TempConfigHome home;
+    EditingWindow window{*this};
+    ProgramState& program = window.program;
+    MemoryListBox& list = window.list;
+    QueueEditor& editor = window.editor;
     Texts shown;
     bool answerOk = true;
 
@@ -196,12 +208,9 @@ TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTh
 
 TEST_F(QueueEditingTest, AQueueChangedByAnotherWindowIsShownAgainAndNotEditedOnTop) {
     // A second window on the same store, opened before this one adds anything.
-    std::unique_ptr<Store> otherStore = OpenUserStore().store;
-    SettingsKeys otherSettings{*otherStore};
-    QueueRecord otherRecord{otherSettings, kQueueRecordKeyPath};
-    ProgramState otherProgram;
-    MemoryListBox otherList;
-    QueueEditor other{otherProgram, otherRecord, otherList, *this, *this, *this};
+    EditingWindow second{*this};
+    QueueEditor& other = second.editor;
+    const MemoryListBox& otherList = second.list;
 
     editor.dropFiles({"/s/a", "/s/b"});
     program.scriptTable[1].runState = std::string(kExecuted);
