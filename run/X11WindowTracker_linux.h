@@ -1,0 +1,90 @@
+#pragma once
+
+// The desktop's top-level windows kept current from X events, so that asking
+// for them again costs no request when nothing has changed.
+
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "run/WindowList.h"
+#include "run/XcbDesktop_linux.h"
+
+namespace vantrel::xcb {
+
+class X11WindowTracker {
+public:
+    explicit X11WindowTracker(Desktop& desktop) : desktop_(desktop) {}
+
+    /// Every top-level window, the top of the stacking order first, as the
+    /// events received so far leave it; the first call walks the whole desktop.
+    const std::vector<TopLevelWindow>& windows();
+
+    /// Forgets what it knows and walks the whole desktop: the manager's
+    /// clients and the root's other children, never the insides of frames.
+    void rebuild();
+
+    /// How many full walks it has taken, the first one included.
+    int rebuilds() const { return rebuilds_; }
+
+private:
+    /// A root child, and what it stands for in the list.
+    enum class Role {
+        Plain,       // searched below as the list has always been
+        ManagerOwn,  // the window manager's: a frame without a client, a menu, its check window
+        Frame,       // the manager's frame around `client`
+    };
+    struct Top {
+        Role role = Role::Plain;
+        xcb_window_t client = XCB_WINDOW_NONE;
+        std::vector<xcb_window_t> below;  // watched windows beneath a plain top
+        TopLevelWindow shown;             // handle 0: gone, not listed
+    };
+
+    void drain();
+    void handle(const xcb_generic_event_t& event);
+    void onCreate(const xcb_create_notify_event_t& event);
+    void onDestroy(const xcb_destroy_notify_event_t& event);
+    void onReparent(const xcb_reparent_notify_event_t& event);
+    void onConfigure(const xcb_configure_notify_event_t& event);
+    void onCirculate(const xcb_circulate_notify_event_t& event);
+    void onProperty(const xcb_property_notify_event_t& event);
+
+    void update();
+    void readClientList();
+    void locateClients();
+    void assignClient(xcb_window_t client, xcb_window_t top);
+    void releaseClient(xcb_window_t window);
+    void resolve();
+    void resolvePlain(const std::vector<xcb_window_t>& tops,
+                      const std::vector<WindowProperties>& topProperties);
+    void collect();
+
+    void addTop(xcb_window_t window);
+    void removeTop(xcb_window_t window);
+    void restack(xcb_window_t window, xcb_window_t above);
+    void markDirty(xcb_window_t window);
+    void forgetBelow(Top& top);
+    Role roleOf(xcb_window_t window) const;
+    bool isClient(xcb_window_t window) const;
+
+    Desktop& desktop_;
+    bool walked_ = false;
+    bool rebuildNeeded_ = false;
+    bool clientListChanged_ = false;
+    bool changed_ = false;
+    int rebuilds_ = 0;
+    std::uint32_t walkStart_ = 0;  // sequence of the last full walk's first request
+    xcb_window_t manager_ = XCB_WINDOW_NONE;
+    std::vector<xcb_window_t> stack_;  // root children, bottom to top
+    std::unordered_map<xcb_window_t, Top> tops_;
+    std::unordered_map<xcb_window_t, xcb_window_t> topOf_;  // clients and watched windows
+    std::unordered_set<xcb_window_t> listed_;               // the manager's client list
+    std::unordered_set<xcb_window_t> dirty_;                // tops to read again
+    std::vector<xcb_window_t> toLocate_;                    // windows perhaps now in a frame
+    std::vector<TopLevelWindow> windows_;
+};
+
+}  // namespace vantrel::xcb
