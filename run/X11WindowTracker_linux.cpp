@@ -63,6 +63,9 @@ const std::vector<TopLevelWindow>& X11WindowTracker::windows() {
 }
 
 void X11WindowTracker::rebuild() {
+    // Once only: the server answers a change of the root's event mask by
+    // visiting every window on the desktop, decorations and all.
+    if (!walked_) desktop_.selectEvents({desktop_.root()}, kRootMask);
     walked_ = true;
     ++rebuilds_;
     rebuildNeeded_ = false;
@@ -75,7 +78,6 @@ void X11WindowTracker::rebuild() {
     toLocate_.clear();
 
     xcb_connection_t* c = desktop_.c();
-    desktop_.selectEvents({desktop_.root()}, kRootMask);
     // Whatever happened before this request shows in the walk itself.
     walkStart_ = xcb_no_operation(c).sequence;
     manager_ = desktop_.runningManager();
@@ -314,8 +316,7 @@ void X11WindowTracker::resolve() {
     std::vector<xcb_window_t> plain;
     for (const xcb_window_t window : dirty_) {
         const Top& top = tops_.at(window);
-        if (top.role == Role::Frame) {
-            desktop_.selectEvents({top.client}, kClientMask);
+        if (top.role == Role::Frame) {  // its events were asked for when it was found
             firstSight.push_back(top.client);
             owners.push_back(window);
         } else if (top.role == Role::ManagerOwn) {
@@ -331,7 +332,7 @@ void X11WindowTracker::resolve() {
     desktop_.selectEvents(plain, kTreeMask);
     const std::size_t plainStart = firstSight.size();
     firstSight.insert(firstSight.end(), plain.begin(), plain.end());
-    const std::vector<WindowProperties> properties = desktop_.properties(firstSight);
+    const std::vector<WindowProperties> properties = desktop_.properties(firstSight, plainStart);
     for (std::size_t i = 0; i < plainStart; ++i)
         tops_.at(owners[i]).shown = Shown(firstSight[i], properties[i]);
     resolvePlain(plain,

@@ -4,6 +4,7 @@
 #include "run/XcbDesktop_linux.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -173,30 +174,41 @@ std::string Desktop::textProperty(const PropertyReply& reply) const {
     return out;
 }
 
-std::vector<WindowProperties> Desktop::properties(const std::vector<xcb_window_t>& windows) {
+std::vector<WindowProperties> Desktop::properties(const std::vector<xcb_window_t>& windows,
+                                                  std::size_t wmStateFrom) {
     struct Cookies {
-        xcb_get_property_cookie_t wmState, netName, name, transientFor;
+        std::optional<xcb_get_property_cookie_t> wmState;
+        xcb_get_property_cookie_t netName, transientFor;
     };
     std::vector<Cookies> cookies;
     cookies.reserve(windows.size());
-    for (const xcb_window_t window : windows) {
-        cookies.push_back({requestProperty(window, atoms_[kWmState], 2),
-                           requestProperty(window, atoms_[kNetWmName], kTitleWords),
-                           requestProperty(window, XCB_ATOM_WM_NAME, kTitleWords),
-                           requestProperty(window, XCB_ATOM_WM_TRANSIENT_FOR, 1)});
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        cookies.push_back({i >= wmStateFrom
+                               ? std::optional(requestProperty(windows[i], atoms_[kWmState], 2))
+                               : std::nullopt,
+                           requestProperty(windows[i], atoms_[kNetWmName], kTitleWords),
+                           requestProperty(windows[i], XCB_ATOM_WM_TRANSIENT_FOR, 1)});
     }
     std::vector<WindowProperties> result(windows.size());
+    // WM_NAME is asked for only where _NET_WM_NAME is missing: most windows set both.
+    std::vector<std::pair<std::size_t, xcb_get_property_cookie_t>> legacyNames;
     for (std::size_t i = 0; i < windows.size(); ++i) {
         WindowProperties& p = result[i];
-        const PropertyReply wmState = readProperty(cookies[i].wmState, p.gone);
+        const PropertyReply wmState =
+            cookies[i].wmState ? readProperty(*cookies[i].wmState, p.gone) : PropertyReply();
         const PropertyReply netName = readProperty(cookies[i].netName, p.gone);
-        const PropertyReply name = readProperty(cookies[i].name, p.gone);
         const PropertyReply transientFor = readProperty(cookies[i].transientFor, p.gone);
         if (p.gone) continue;
         p.hasWmState = IsSet(wmState) && wmState->type == atoms_[kWmState];
         p.owned = IsSet(transientFor) && transientFor->format == 32;
-        p.title = IsSet(netName) && netName->format == 8 ? std::string(Bytes(netName))
-                                                         : textProperty(name);
+        if (IsSet(netName) && netName->format == 8)
+            p.title = Bytes(netName);
+        else
+            legacyNames.emplace_back(i, requestProperty(windows[i], XCB_ATOM_WM_NAME, kTitleWords));
+    }
+    for (const auto& [i, cookie] : legacyNames) {
+        const PropertyReply name = readProperty(cookie, result[i].gone);
+        result[i].title = textProperty(name);
     }
     return result;
 }

@@ -71,8 +71,10 @@ public:
     static bool IsSet(const PropertyReply& reply);
     static std::vector<std::uint32_t> Words(const PropertyReply& reply);
 
-    /// Title, owner and WM_STATE of every window.
-    std::vector<WindowProperties> properties(const std::vector<xcb_window_t>& windows);
+    /// Title, owner and WM_STATE of every window; WM_STATE only from index
+    /// `wmStateFrom` on, where the caller does not know it matters not.
+    std::vector<WindowProperties> properties(const std::vector<xcb_window_t>& windows,
+                                             std::size_t wmStateFrom = 0);
     /// The children of each window, bottom to top as the server stacks them;
     /// empty for a window that has gone.
     std::vector<std::vector<xcb_window_t>> children(const std::vector<xcb_window_t>& windows);

@@ -3,11 +3,13 @@
 #   build  - compiling Vantrel
 #   run    - running it (a terminal for the scripts)
 #   test   - the test suite (virtual display and its fonts, window manager, Windows cross build)
+#   bench  - what the benchmarks compare against
 set -euo pipefail
 
 declare -A packages=(
   [build]="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libxcb1-dev libxcb-icccm4-dev libxcb-ewmh-dev"
   [run]="xterm xfonts-base fonts-dejavu-core fonts-liberation"
+  [bench]="wmctrl xdotool"
   [test]="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xfonts-base openbox xterm xdotool imagemagick g++-mingw-w64-x86-64-posix wine wine64 googletest"
 )
 
