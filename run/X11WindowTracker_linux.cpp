@@ -280,13 +280,13 @@ void X11WindowTracker::locateClients() {
 }
 
 void X11WindowTracker::assignClient(xcb_window_t client, xcb_window_t topWindow) {
-    Top& top = tops_[topWindow];
+    Top& top = tops_.at(topWindow);
     markDirty(topWindow);
     // A frame holds one client, and a window the manager does not list yet
     // only when it is an empty frame of the manager's (it is taking the window
     // on); what lies below a plain top is the search's to find.
     if (top.role == Role::Frame || (top.role == Role::Plain && !listed_.contains(client))) return;
-    forgetBelow(top);
+    forgetBelow(topWindow);
     top.role = Role::Frame;
     top.client = client;
     topOf_[client] = topWindow;
@@ -299,7 +299,7 @@ void X11WindowTracker::releaseClient(xcb_window_t window) {
     if (found == topOf_.end()) return;
     const xcb_window_t topWindow = found->second;
     topOf_.erase(found);
-    Top& top = tops_[topWindow];
+    Top& top = tops_.at(topWindow);
     if (top.client == window) {
         top.client = XCB_WINDOW_NONE;
         top.role = roleOf(topWindow);
@@ -357,7 +357,7 @@ void X11WindowTracker::resolvePlain(const std::vector<xcb_window_t>& tops,
     // (index of the top, window whose children are searched)
     std::vector<std::pair<std::size_t, xcb_window_t>> searched;
     for (std::size_t i = 0; i < tops.size(); ++i) {
-        forgetBelow(tops_.at(tops[i]));
+        forgetBelow(tops[i]);
         if (!topProperties[i].gone && !topProperties[i].hasWmState)
             searched.emplace_back(i, tops[i]);
     }
@@ -420,8 +420,8 @@ void X11WindowTracker::addTop(xcb_window_t window) {
 void X11WindowTracker::removeTop(xcb_window_t window) {
     const auto found = tops_.find(window);
     if (found == tops_.end()) return;
-    forgetBelow(found->second);
-    if (found->second.client != XCB_WINDOW_NONE) topOf_.erase(found->second.client);
+    forgetBelow(window);
+    forgetOwner(found->second.client, window);
     tops_.erase(found);
     std::erase(stack_, window);
     dirty_.erase(window);
@@ -459,9 +459,17 @@ void X11WindowTracker::markDirty(xcb_window_t window) {
     }
 }
 
-void X11WindowTracker::forgetBelow(Top& top) {
-    for (const xcb_window_t window : top.below) topOf_.erase(window);
+/// Forgets the windows watched below a top, but not those that have moved
+/// below another top since.
+void X11WindowTracker::forgetBelow(xcb_window_t topWindow) {
+    Top& top = tops_.at(topWindow);
+    for (const xcb_window_t window : top.below) forgetOwner(window, topWindow);
     top.below.clear();
+}
+
+void X11WindowTracker::forgetOwner(xcb_window_t window, xcb_window_t topWindow) {
+    if (const auto found = topOf_.find(window); found != topOf_.end() && found->second == topWindow)
+        topOf_.erase(found);
 }
 
 X11WindowTracker::Role X11WindowTracker::roleOf(xcb_window_t window) const {

@@ -66,7 +66,8 @@ private:
     void removeTop(xcb_window_t window);
     void restack(xcb_window_t window, xcb_window_t above);
     void markDirty(xcb_window_t window);
-    void forgetBelow(Top& top);
+    void forgetBelow(xcb_window_t topWindow);
+    void forgetOwner(xcb_window_t window, xcb_window_t topWindow);
     Role roleOf(xcb_window_t window) const;
     bool isClient(xcb_window_t window) const;
 
