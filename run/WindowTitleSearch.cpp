@@ -1,38 +1,50 @@
 #include "run/WindowTitleSearch.h"
 
+#include <algorithm>
+
 #include "settings/UpperCase.h"
 
 namespace vantrel::WindowTitleSearch {
 
 namespace {
 
-bool TakesPart(const TopLevelWindow& window) { return !window.hasOwner && !window.title.empty(); }
+/// The partial title upper-cased once, for comparing with many titles.
+class TitlePattern {
+public:
+    TitlePattern(std::string_view partialTitle, std::int16_t mode)
+        : upper_(UpperCase(partialTitle)), mode_(mode) {}
 
-bool Matches(const TopLevelWindow& window, std::string_view partialTitle, std::int16_t mode) {
-    return TakesPart(window) && titleMatches(window.title, partialTitle, mode);
-}
+    bool matches(std::string_view title) const {
+        const std::string upperTitle = UpperCase(FirstCharacters(title, kTitleCharacters));
+        switch (mode_) {
+            case MatchStartsWith:
+                return upperTitle.starts_with(upper_);
+            case MatchContains:
+                return upperTitle.find(upper_) != std::string::npos;
+            default:
+                return false;
+        }
+    }
+    bool matches(const TopLevelWindow& window) const {
+        return !window.hasOwner && !window.title.empty() && matches(window.title);
+    }
+
+private:
+    std::string upper_;
+    std::int16_t mode_;
+};
 
 }  // namespace
 
 bool titleMatches(std::string_view title, std::string_view partialTitle, std::int16_t mode) {
-    const std::string upperTitle = UpperCase(FirstCharacters(title, kTitleCharacters));
-    const std::string pattern = UpperCase(partialTitle);
-    switch (mode) {
-        case MatchStartsWith:
-            return upperTitle.starts_with(pattern);
-        case MatchContains:
-            return upperTitle.find(pattern) != std::string::npos;
-        default:
-            return false;
-    }
+    return TitlePattern(partialTitle, mode).matches(title);
 }
 
 std::int32_t countMatchingWindows(const std::vector<TopLevelWindow>& walk,
                                   std::string_view partialTitle, std::int16_t mode) {
-    std::int32_t count = 0;
-    for (const TopLevelWindow& window : walk)
-        if (Matches(window, partialTitle, mode)) ++count;
-    return count;
+    const TitlePattern pattern(partialTitle, mode);
+    return static_cast<std::int32_t>(std::count_if(
+        walk.begin(), walk.end(), [&](const TopLevelWindow& w) { return pattern.matches(w); }));
 }
 
 std::int32_t countMatchingWindows(WindowList& windows, std::string_view partialTitle,
@@ -42,8 +54,9 @@ std::int32_t countMatchingWindows(WindowList& windows, std::string_view partialT
 
 WindowHandle findFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,
                                      std::int16_t mode) {
+    const TitlePattern pattern(partialTitle, mode);
     for (const TopLevelWindow& window : windows.topLevelWindows())
-        if (Matches(window, partialTitle, mode)) return window.handle;
+        if (pattern.matches(window)) return window.handle;
     return 0;
 }
 
