@@ -15,21 +15,38 @@ public:
         : upper_(UpperCase(partialTitle)), mode_(mode) {}
 
     bool matches(std::string_view title) const {
-        const std::string upperTitle = UpperCase(FirstCharacters(title, kTitleCharacters));
-        switch (mode_) {
-            case MatchStartsWith:
-                return upperTitle.starts_with(upper_);
-            case MatchContains:
-                return upperTitle.find(upper_) != std::string::npos;
-            default:
-                return false;
-        }
+        // Most titles are ASCII; they are compared in place, with no copy.
+        if (IsAscii(title)) return found(title.substr(0, kTitleCharacters), AsciiUpper);
+        return found(UpperCase(FirstCharacters(title, kTitleCharacters)), [](char c) { return c; });
     }
     bool matches(const TopLevelWindow& window) const {
         return !window.hasOwner && !window.title.empty() && matches(window.title);
     }
 
 private:
+    static bool IsAscii(std::string_view text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    }
+    static char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
+
+    template <typename Upper>
+    bool found(std::string_view title, Upper upper) const {
+        const auto same = [&](char t, char p) { return upper(t) == p; };
+        switch (mode_) {
+            case MatchStartsWith:
+                return title.size() >= upper_.size() &&
+                       std::equal(upper_.begin(), upper_.end(), title.begin(),
+                                  [&](char p, char t) { return same(t, p); });
+            case MatchContains:
+                return std::search(title.begin(), title.end(), upper_.begin(), upper_.end(),
+                                   same) != title.end() ||
+                       upper_.empty();
+            default:
+                return false;
+        }
+    }
+
     std::string upper_;
     std::int16_t mode_;
 };
