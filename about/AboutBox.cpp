@@ -13,8 +13,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr int kClientWidthTwips = 9075;
-constexpr int kClientHeightTwips = 3360;
 const QColor kBackground(192, 192, 192);
 const QColor kLinkColour(255, 0, 0);
 
@@ -57,13 +55,11 @@ AboutBox::AboutBox(QWidget* parent)
     fillTexts();
 }
 
-QString AboutBox::makerAddress() { return QStringLiteral("www.dravell.example"); }
-
-QUrl AboutBox::productPage() {
-    // The address names no scheme; the browser needs one.
-    return QUrl(QStringLiteral("http://") + makerAddress() + QStringLiteral("/") +
-                QString::fromUtf8(product::kName).toLower());
+QString AboutBox::makerAddress() {
+    return QString::fromUtf8(kMakerAddress.data(), static_cast<qsizetype>(kMakerAddress.size()));
 }
+
+QUrl AboutBox::productPage() { return QUrl(QString::fromStdString(ProductPage(product::kName))); }
 
 void AboutBox::createControls() {
     // legalNotice_ comes before link_ so that the link lies on top where they overlap.
@@ -94,15 +90,16 @@ void AboutBox::createControls() {
 }
 
 void AboutBox::placeControls() {
+    using namespace about_form;
     const TwipScale scale(*this);
     scale.place({
-        {aboutText_, 3720, 120, 5175, 1815},
-        {logo_, 120, 360, 3465, 2445},
-        {legalNotice_, 3600, 2040, 5175, 375},
-        {link_, 3240, 2280, 5895, 615},
-        {closeButton_, 6960, 2880, 855, 375},
+        {aboutText_, kAboutText},
+        {logo_, kLogo},
+        {legalNotice_, kLegalNotice},
+        {link_, kLink},
+        {closeButton_, kCloseButton},
     });
-    setFixedSize(scale.size(kClientWidthTwips, kClientHeightTwips));
+    setFixedSize(scale.size(kClient));
 }
 
 void AboutBox::fillTexts() {

@@ -2,6 +2,13 @@
 
 namespace vantrel {
 
+std::string ProductPage(std::string_view productName) {
+    std::string page = "http://" + std::string(kMakerAddress) + "/";
+    for (const char letter : productName)
+        page += letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+    return page;
+}
+
 std::string AboutText(std::string_view productName, const FileVersion& version) {
     std::string text = "Thank you for using ";
     text += productName;

@@ -20,9 +20,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr int kClientWidthTwips = 5385;
-constexpr int kClientHeightTwips = 3990;
-
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -104,27 +101,28 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::placeControls() {
+    using namespace main_form;
     const TwipScale scale(*this);
     scale.place({
-        {partialTitleLabel_, 480, 600, 1455, 195},
-        {partialTitleEdit_, 270, 450, 4335, 330},
-        {startsWithButton_, 270, 945, 1455, 240},
-        {containsButton_, 1845, 945, 1455, 240},
-        {activateButton_, 3510, 900, 1095, 330},
-        {queueListWidget_, 120, 360, 4575, 2010},
-        {addButton_, 120, 3000, 855, 375},
-        {queueHeading_, 120, 120, 3375, 255},
-        {removeButton_, 1080, 3000, 975, 375},
-        {startStopButton_, 2640, 3000, 2655, 375},
-        {moveUpButton_, 4920, 600, 375, 375},
-        {moveDownButton_, 4920, 1200, 375, 375},
-        {concurrencyHeading_, 120, 2520, 3375, 255},
-        {concurrencyBox_, 2280, 2490, 1095, 315},
-        {statusLines_[0], 240, 3480, 4815, 255},
-        {statusLines_[1], 240, 3840, 4815, 255},
-        {statusLines_[2], 240, 4200, 4815, 255},
+        {partialTitleLabel_, kPartialTitleLabel},
+        {partialTitleEdit_, kPartialTitleEdit},
+        {startsWithButton_, kStartsWithButton},
+        {containsButton_, kContainsButton},
+        {activateButton_, kActivateButton},
+        {queueListWidget_, kQueueList},
+        {addButton_, kAddButton},
+        {queueHeading_, kQueueHeading},
+        {removeButton_, kRemoveButton},
+        {startStopButton_, kStartStopButton},
+        {moveUpButton_, kMoveUpButton},
+        {moveDownButton_, kMoveDownButton},
+        {concurrencyHeading_, kConcurrencyHeading},
+        {concurrencyBox_, kConcurrencyBox},
+        {statusLines_[0], kStatusLines[0]},
+        {statusLines_[1], kStatusLines[1]},
+        {statusLines_[2], kStatusLines[2]},
     });
-    client_->setFixedSize(scale.size(kClientWidthTwips, kClientHeightTwips));
+    client_->setFixedSize(scale.size(kClient));
 }
 
 void MainWindow::createMenus() {

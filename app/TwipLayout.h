@@ -2,36 +2,33 @@
 
 #include <QSize>
 #include <QWidget>
-#include <cmath>
 #include <initializer_list>
+
+#include "app/FormLayout.h"
 
 namespace vantrel {
 
-/// Where a control sits, in twips from the top-left corner of its window's client area.
+/// A control and its place from the form's twips table.
 struct TwipPlace {
     QWidget* control;
-    int left, top, width, height;
+    TwipRect twips;
 };
 
-/// Turns twips (1440 to the inch) into pixels of the screen a window is on.
+/// Turns twips into pixels of the screen a window is on.
 class TwipScale {
 public:
-    explicit TwipScale(const QWidget& window)
-        : twipsPerPixel_(kTwipsPerInch / window.logicalDpiX()) {}
+    explicit TwipScale(const QWidget& window) : twipsPerPixel_(TwipsPerPixel(window.logicalDpiX())) {}
 
     double twipsPerPixel() const { return twipsPerPixel_; }
-    int pixels(int twips) const { return static_cast<int>(std::lround(twips / twipsPerPixel_)); }
-    QSize size(int widthTwips, int heightTwips) const {
-        return {pixels(widthTwips), pixels(heightTwips)};
-    }
+    int pixels(int twips) const { return PixelsFromTwips(twips, twipsPerPixel_); }
+    QSize size(TwipSize twips) const { return {pixels(twips.width), pixels(twips.height)}; }
     void place(std::initializer_list<TwipPlace> places) const {
-        for (const TwipPlace& place : places)
-            place.control->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width),
-                                       pixels(place.height));
+        for (const auto& [control, twips] : places)
+            control->setGeometry(pixels(twips.left), pixels(twips.top), pixels(twips.width),
+                                 pixels(twips.height));
     }
 
 private:
-    static constexpr double kTwipsPerInch = 1440;
     double twipsPerPixel_;
 };
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "queue/ListFileText.h"
+
 namespace vantrel {
 
 namespace fs = std::filesystem;
@@ -76,7 +78,7 @@ std::vector<std::string> ReadListFile(const std::string& path) {
     const std::string content = ReadWholeFile(PathFromUtf8(path));
     if (content.find('\0') != std::string::npos)
         throw ListFileError("it holds NUL bytes, so it is not a list file");
-    return SplitLines(content);
+    return SplitLines(ListFileText(content));
 }
 
 void WriteListFile(const std::string& path, const std::vector<std::string>& lines) {

@@ -15,7 +15,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// The lines of the list file at `path` (UTF-8), each without its line end
+/// The lines of the list file at `path` (UTF-8; on Windows a file that is not
+/// valid UTF-8 is read in the ANSI code page), each without its line end
 /// (CR LF or LF). A last line without a line end is a line; a line end at the
 /// very end adds none; an empty line is an empty text. The whole file is read
 /// before anything is returned. Throws ListFileError when the file cannot be

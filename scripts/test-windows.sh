@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Cross-compiles the core (settings, queue, run) and its tests for Windows with
-# MinGW-w64 and runs the tests under Wine, in a Wine prefix of the build's own.
+# Cross-compiles Vantrel (the core, the Win32 window, vantrel.exe) and its tests
+# for Windows with MinGW-w64 and runs the tests under Wine, in a Wine prefix of
+# the build's own.
 # Window tests need a display: run it under xvfb-run when there is none.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ build=build-windows
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DVANTREL_GUI=OFF -DVANTREL_WERROR="$werror"
+  -DVANTREL_WERROR="$werror"
 cmake --build "$build" -j2
 
 # The same prefix the toolchain file gives the tests.
@@ -25,5 +26,9 @@ wineserver -k 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k' EXIT
 wineboot -i >/dev/null 2>&1
+# Wine's own fonts (fonts-wine: MS Sans Serif, Wingdings) where the programs of
+# this prefix look for them.
+cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+wine regedit /S scripts/wine/test-prefix.reg
 
 ctest --test-dir "$build" --output-on-failure

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace vantrel::win32 {
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using OwnedBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
+using OwnedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using OwnedMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+
+/// The screen's device context for as long as it lives.
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() { ReleaseDC(nullptr, dc_); }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+}  // namespace vantrel::win32

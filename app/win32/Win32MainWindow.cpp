@@ -1,0 +1,378 @@
+#include "app/win32/Win32MainWindow.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cmath>
+#include <memory>
+#include <type_traits>
+
+#include "app/FormLayout.h"
+#include "app/win32/Resources.h"
+#include "app/win32/Win32AboutBox.h"
+#include "app/win32/WindowText.h"
+#include "settings/WideText_windows.h"
+
+namespace vantrel::win32 {
+
+namespace {
+
+constexpr UINT_PTR kLaunchTimer = 1;
+constexpr UINT_PTR kCompletionTimer = 2;
+constexpr UINT kLaunchIntervalMs = 30;
+constexpr UINT kCompletionIntervalMs = 3000;
+// Posted after a drop, so that a box its handling may show does not keep the
+// dragging program waiting.
+constexpr UINT kDropsArrivedMessage = WM_APP + 1;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr wchar_t kProductName[] = L"Vantrel";
+
+struct DropFinisher {
+    void operator()(HDROP drop) const { DragFinish(drop); }
+};
+using OwnedDrop = std::unique_ptr<std::remove_pointer_t<HDROP>, DropFinisher>;
+
+int ScreenDpi() { return GetDeviceCaps(ScreenDc().get(), LOGPIXELSX); }
+
+OwnedFont Font(const wchar_t* face, int dpi, int weight, BYTE charset = DEFAULT_CHARSET) {
+    constexpr double kPoints = 8.25;
+    return OwnedFont(CreateFontW(-static_cast<int>(std::lround(kPoints * dpi / 72)), 0, 0, 0, weight,
+                                 FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
+}
+
+bool FontInstalled(const wchar_t* face) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+    bool found = false;
+    EnumFontFamiliesExW(
+        ScreenDc().get(), &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+HICON ProgramIcon(int sizeMetric) {
+    const int size = GetSystemMetrics(sizeMetric);
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(VANTREL_ICON),
+                                         IMAGE_ICON, size, size, LR_SHARED));
+}
+
+void RegisterWindowClass(WNDPROC windowProc) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hIcon = ProgramIcon(SM_CXICON);
+    windowClass.hIconSm = ProgramIcon(SM_CXSMICON);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kMainWindowClass;
+    // A second window in the same process finds the class registered already.
+    RegisterClassExW(&windowClass);
+}
+
+std::vector<std::string> DroppedPaths(HDROP drop) {
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(Utf8FromWide(path));
+    }
+    return paths;
+}
+
+}  // namespace
+
+Win32MainWindow::Win32MainWindow(ProgramState& state, SettingsKeys& settings, WindowList& windows,
+                                 Launcher& launcher, std::optional<StoreProblem> storeProblem)
+    : dpi_(ScreenDpi()),
+      twipsPerPixel_(TwipsPerPixel(dpi_)),
+      boldFont_(Font(L"MS Sans Serif", dpi_, FW_BOLD)),
+      plainFont_(Font(L"MS Sans Serif", dpi_, FW_NORMAL)),
+      arrowFont_(Font(L"Wingdings", dpi_, FW_BOLD, SYMBOL_CHARSET)),
+      arrowsInSymbolFont_(FontInstalled(L"Wingdings")),
+      core_(state, settings, *this, windows, launcher, std::move(storeProblem)),
+      editor_(state, core_.queueRecord(), queueList_, *this, *this, fileDialogs_) {
+    createWindow();
+    createControls();
+    fitClientArea();
+}
+
+Win32MainWindow::~Win32MainWindow() {
+    if (window_ == nullptr) return;
+    // Destroyed by its owner rather than closed by the user: no quit message.
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+}
+
+void Win32MainWindow::createWindow() {
+    RegisterWindowClass(windowProc);
+    HMENU menuBar = CreateMenu();
+    HMENU lists = CreatePopupMenu();
+    AppendMenuW(lists, MF_STRING, kExportListCommand, L"Export List");
+    AppendMenuW(lists, MF_STRING, kImportListCommand, L"Import List");
+    HMENU help = CreatePopupMenu();
+    AppendMenuW(help, MF_STRING, kAboutCommand, L"About");
+    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(lists), L"Lists");
+    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"Help");
+    // The window owns its menu bar from here on and destroys it with itself.
+    window_ = CreateWindowExW(0, kMainWindowClass, kProductName, kWindowStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar,
+                              GetModuleHandleW(nullptr), this);
+    fileDialogs_.setOwner(window_);
+}
+
+HWND Win32MainWindow::addControl(int id, const wchar_t* windowClass, const wchar_t* text,
+                                 DWORD style, const TwipRect& place, HFONT font) {
+    const auto pixels = [this](int twips) { return PixelsFromTwips(twips, twipsPerPixel_); };
+    const DWORD edge = wcscmp(windowClass, L"LISTBOX") == 0 || wcscmp(windowClass, L"EDIT") == 0
+                           ? WS_EX_CLIENTEDGE
+                           : 0;
+    HWND control = CreateWindowExW(edge, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, pixels(place.left),
+                                   pixels(place.top), pixels(place.width), pixels(place.height),
+                                   window_, reinterpret_cast<HMENU>(INT_PTR{id}),
+                                   GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+void Win32MainWindow::createControls() {
+    using namespace main_form;
+    HFONT bold = boldFont_.get(), plain = plainFont_.get();
+    // The hidden controls hold the run's partial title and match mode.
+    addControl(kPartialTitleLabelId, L"STATIC", L"Partial Window &Title:", SS_LEFT,
+               kPartialTitleLabel, plain);
+    addControl(kPartialTitleEditId, L"EDIT", L"Text1", ES_AUTOHSCROLL, kPartialTitleEdit, bold);
+    addControl(kStartsWithId, L"BUTTON", L"&Starts With", BS_AUTORADIOBUTTON | WS_GROUP,
+               kStartsWithButton, plain);
+    HWND contains = addControl(kContainsId, L"BUTTON", L"&Contains", BS_AUTORADIOBUTTON,
+                               kContainsButton, plain);
+    SendMessageW(contains, BM_SETCHECK, BST_CHECKED, 0);
+    addControl(kActivateId, L"BUTTON", L"&Activate", BS_PUSHBUTTON | WS_GROUP, kActivateButton, plain);
+
+    // Shown, created in tab order.
+    constexpr DWORD kShown = WS_VISIBLE | WS_TABSTOP;
+    HWND list = addControl(kQueueListId, L"LISTBOX", L"",
+                           kShown | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY |
+                               LBS_NOINTEGRALHEIGHT,
+                           kQueueList, bold);
+    queueList_.attach(list);
+    DragAcceptFiles(list, TRUE);
+    SetWindowSubclass(list, queueListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    addControl(kAddId, L"BUTTON", L"Add", kShown | BS_PUSHBUTTON, kAddButton, bold);
+    addControl(kQueueHeadingId, L"STATIC", L"List of Esscmd Scripts to Execute:",
+               WS_VISIBLE | SS_LEFT, kQueueHeading, bold);
+    addControl(kRemoveId, L"BUTTON", L"Remove", kShown | BS_PUSHBUTTON, kRemoveButton, bold);
+    addControl(kStartStopId, L"BUTTON", DisplayText(kStartCaption).c_str(), kShown | BS_PUSHBUTTON,
+               kStartStopButton, bold);
+    // Where the symbol font is missing, arrows of the window font stand in.
+    HFONT arrows = arrowsInSymbolFont_ ? arrowFont_.get() : bold;
+    addControl(kMoveUpId, L"BUTTON", arrowsInSymbolFont_ ? L"\xE1" : L"\x2191",
+               kShown | BS_PUSHBUTTON, kMoveUpButton, arrows);
+    addControl(kMoveDownId, L"BUTTON", arrowsInSymbolFont_ ? L"\xE2" : L"\x2193",
+               kShown | BS_PUSHBUTTON, kMoveDownButton, arrows);
+    addControl(kConcurrencyHeadingId, L"STATIC", L"Concurrent Calculations", WS_VISIBLE | SS_LEFT,
+               kConcurrencyHeading, bold);
+    // The height given to a drop-down list includes its open list of eight items.
+    TwipRect withOpenList = kConcurrencyBox;
+    withOpenList.height *= 9;
+    HWND concurrency = addControl(kConcurrencyId, L"COMBOBOX", L"",
+                                  kShown | WS_VSCROLL | CBS_DROPDOWNLIST, withOpenList, bold);
+    for (const wchar_t* choice : {L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8"})
+        SendMessageW(concurrency, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    for (int line = 0; line < 3; ++line)
+        addControl(kStatusLineId + line, L"STATIC", L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                   kStatusLines[line], bold);
+    // Labels lie beneath the controls they overlap (the concurrency heading
+    // runs under the drop-down list), as labels without windows of their own do.
+    for (const int label : {int{kPartialTitleLabelId}, int{kQueueHeadingId}, int{kConcurrencyHeadingId},
+                            kStatusLineId + 0, kStatusLineId + 1, kStatusLineId + 2})
+        SetWindowPos(control(label), HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32MainWindow::fitClientArea() {
+    using namespace main_form;
+    RECT client, frame;
+    GetClientRect(window_, &client);
+    GetWindowRect(window_, &frame);
+    const int width = PixelsFromTwips(kClient.width, twipsPerPixel_) + (frame.right - frame.left) -
+                      client.right;
+    const int height = PixelsFromTwips(kClient.height, twipsPerPixel_) +
+                       (frame.bottom - frame.top) - client.bottom;
+    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void Win32MainWindow::load() { core_.load(); }
+
+void Win32MainWindow::show(int showCommand) {
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+}
+
+LRESULT CALLBACK Win32MainWindow::windowProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self != nullptr ? self->onMessage(message, wParam, lParam)
+                           : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32MainWindow::queueListProc(HWND list, UINT message, WPARAM wParam,
+                                                LPARAM lParam, UINT_PTR, DWORD_PTR window) {
+    if (message == WM_DROPFILES) {
+        reinterpret_cast<Win32MainWindow*>(window)->takeDrop(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, queueListProc, 0);
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = window_;
+    switch (message) {
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_TIMER:
+            onTimer(wParam);
+            return 0;
+        case kDropsArrivedMessage:
+            handleDrops();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            window_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Win32MainWindow::onCommand(int id, int notification) {
+    RunController& run = core_.run();
+    switch (id) {
+        case kAddId: return editor_.addScripts();
+        case kRemoveId: return editor_.removeSelected();
+        case kMoveUpId: return editor_.moveSelectedUp();
+        case kMoveDownId: return editor_.moveSelectedDown();
+        case kStartStopId: return run.onStartStopClicked();
+        case kActivateId: return run.onActivateClicked();
+        case kExportListCommand: return editor_.exportList();
+        case kImportListCommand: return editor_.importList();
+        case kAboutCommand: return ShowAboutBox(window_);
+        // Only a choice the user makes is stored, not the one start-up shows.
+        case kConcurrencyId:
+            if (notification == CBN_SELCHANGE) core_.onConcurrencyChosen();
+            return;
+        case kQueueListId:
+            if (notification == LBN_SELCHANGE) queueList_.notePick();
+            return;
+        default: return;
+    }
+}
+
+void Win32MainWindow::onTimer(UINT_PTR timer) {
+    if (timer == kLaunchTimer) core_.run().onLaunchTick();
+    if (timer == kCompletionTimer) core_.run().onCompletionTick();
+}
+
+void Win32MainWindow::takeDrop(HDROP drop) {
+    const OwnedDrop owned(drop);
+    std::vector<std::string> paths = DroppedPaths(drop);
+    if (paths.empty()) return;
+    pendingDrops_.push_back(std::move(paths));
+    PostMessageW(window_, kDropsArrivedMessage, 0, 0);
+}
+
+void Win32MainWindow::handleDrops() {
+    std::vector<std::vector<std::string>> drops;
+    drops.swap(pendingDrops_);
+    for (const std::vector<std::string>& paths : drops) editor_.dropFiles(paths);
+}
+
+int Win32MainWindow::messageBox(const std::string& text, UINT style) {
+    return MessageBoxW(window_, DisplayText(text).c_str(), kProductName, style);
+}
+
+void Win32MainWindow::showNotice(const std::string& text) { messageBox(text, MB_OK); }
+
+void Win32MainWindow::showInformation(const std::string& text) {
+    messageBox(text, MB_OK | MB_ICONINFORMATION);
+}
+
+// Escape and the close box answer Cancel.
+bool Win32MainWindow::confirm(const std::string& text) {
+    return messageBox(text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+std::string Win32MainWindow::concurrencyText() { return WindowTextOf(control(kConcurrencyId)); }
+
+std::string Win32MainWindow::partialWindowTitle() {
+    return WindowTextOf(control(kPartialTitleEditId));
+}
+
+bool Win32MainWindow::startsWithChosen() {
+    return SendMessageW(control(kStartsWithId), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::string Win32MainWindow::runCaption() { return WindowTextOf(control(kStartStopId)); }
+
+void Win32MainWindow::setRunCaption(std::string_view caption) {
+    SetWindowTextUtf8(control(kStartStopId), caption);
+}
+
+void Win32MainWindow::setEditingEnabled(bool enabled) {
+    EnableWindow(control(kAddId), enabled);
+    EnableWindow(control(kRemoveId), enabled);
+}
+
+void Win32MainWindow::setStatus(std::string_view text) {
+    SetWindowTextUtf8(control(kStatusLineId), text);
+}
+
+void Win32MainWindow::setLaunchTimerOn(bool on) { setTimerOn(kLaunchTimer, kLaunchIntervalMs, on); }
+
+void Win32MainWindow::setMonitorTimerOn(bool on) {
+    setTimerOn(kCompletionTimer, kCompletionIntervalMs, on);
+}
+
+void Win32MainWindow::setTimerOn(UINT_PTR timer, UINT intervalMs, bool on) {
+    if (on)
+        SetTimer(window_, timer, intervalMs, nullptr);
+    else
+        KillTimer(window_, timer);
+}
+
+void Win32MainWindow::closeWindow() { DestroyWindow(window_); }
+
+void Win32MainWindow::setConcurrencyText(std::string_view text) {
+    HWND box = control(kConcurrencyId);
+    const LRESULT found =
+        SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(DisplayText(text).c_str()));
+    SendMessageW(box, CB_SETCURSEL, found, 0);
+}
+
+void Win32MainWindow::setPartialWindowTitle(std::string_view title) {
+    SetWindowTextUtf8(control(kPartialTitleEditId), title);
+}
+
+void Win32MainWindow::setListHorizontalExtent(int pixels) {
+    SendMessageW(control(kQueueListId), LB_SETHORIZONTALEXTENT, pixels, 0);
+}
+
+}  // namespace vantrel::win32

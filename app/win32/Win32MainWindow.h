@@ -1,0 +1,123 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/FormLayout.h"
+#include "app/MainWindowLogic.h"
+#include "app/win32/NativeHandles.h"
+#include "app/win32/Win32FileChooser.h"
+#include "app/win32/Win32ListBox.h"
+#include "queue/QueueEditor.h"
+
+namespace vantrel::win32 {
+
+/// Control numbers of the main window, by which tests find its controls.
+enum MainControl : int {
+    kPartialTitleLabelId = 100,
+    kPartialTitleEditId,
+    kStartsWithId,
+    kContainsId,
+    kActivateId,
+    kQueueListId,
+    kAddId,
+    kQueueHeadingId,
+    kRemoveId,
+    kStartStopId,
+    kMoveUpId,
+    kMoveDownId,
+    kConcurrencyHeadingId,
+    kConcurrencyId,
+    kStatusLineId,  // and the two after it
+};
+
+/// Menu commands of the main window.
+enum MainMenuCommand : int {
+    kExportListCommand = 200,
+    kImportListCommand,
+    kAboutCommand,
+};
+
+/// The main window's class name, by which tests and other programs find it.
+inline constexpr wchar_t kMainWindowClass[] = L"VantrelMainWindow";
+
+/// The main window, native Win32. It shows what the core decides and forwards
+/// every event to it. Closing it posts the thread's quit message.
+class Win32MainWindow final : public MainView, public Prompt {
+public:
+    Win32MainWindow(ProgramState& state, SettingsKeys& settings, WindowList& windows,
+                    Launcher& launcher, std::optional<StoreProblem> storeProblem = std::nullopt);
+    ~Win32MainWindow() override;
+    Win32MainWindow(const Win32MainWindow&) = delete;
+    Win32MainWindow& operator=(const Win32MainWindow&) = delete;
+
+    /// Runs the start-up; call once, before the window is first shown.
+    void load();
+    void show(int showCommand);
+    HWND handle() const { return window_; }
+    HWND control(int id) const { return GetDlgItem(window_, id); }
+    /// Whether the up and down buttons draw their arrows in the symbol font.
+    bool arrowsInSymbolFont() const { return arrowsInSymbolFont_; }
+    /// Replaces the file dialogs of the queue commands (the window's own by default).
+    void setFileChooser(FileChooser& chooser) { editor_.setFileChooser(chooser); }
+
+    // MainView
+    void showNotice(const std::string& text) override;
+    std::string concurrencyText() override;
+    std::string partialWindowTitle() override;
+    bool startsWithChosen() override;
+    std::string runCaption() override;
+    void setRunCaption(std::string_view caption) override;
+    void setEditingEnabled(bool enabled) override;
+    void setStatus(std::string_view text) override;
+    void setLaunchTimerOn(bool on) override;
+    void setMonitorTimerOn(bool on) override;
+    void closeWindow() override;
+    ListBox& queueList() override { return queueList_; }
+    void setConcurrencyText(std::string_view text) override;
+    void setPartialWindowTitle(std::string_view title) override;
+    void setListHorizontalExtent(int pixels) override;
+    double twipsPerPixel() override { return twipsPerPixel_; }
+
+    // Prompt
+    void showInformation(const std::string& text) override;
+    bool confirm(const std::string& text) override;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK queueListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR window);
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void onCommand(int id, int notification);
+    void onTimer(UINT_PTR timer);
+    void takeDrop(HDROP drop);
+    void handleDrops();
+
+    void createWindow();
+    void createControls();
+    HWND addControl(int id, const wchar_t* windowClass, const wchar_t* text, DWORD style,
+                    const TwipRect& place, HFONT font);
+    void createMenus();
+    void fitClientArea();
+    int messageBox(const std::string& text, UINT style);
+    void setTimerOn(UINT_PTR timer, UINT intervalMs, bool on);
+
+    HWND window_ = nullptr;
+    int dpi_;
+    double twipsPerPixel_;
+    OwnedFont boldFont_;
+    OwnedFont plainFont_;
+    OwnedFont arrowFont_;
+    bool arrowsInSymbolFont_;
+    std::vector<std::vector<std::string>> pendingDrops_;
+
+    Win32ListBox queueList_;
+    Win32FileChooser fileDialogs_;
+    MainWindowLogic core_;
+    QueueEditor editor_;
+};
+
+}  // namespace vantrel::win32

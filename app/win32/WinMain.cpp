@@ -1,0 +1,51 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/win32/SelfCheck.h"
+#include "app/win32/Win32MainWindow.h"
+#include "run/Launcher.h"
+#include "run/WindowList.h"
+#include "settings/Store.h"
+
+namespace {
+
+/// Checks the installed program and says what is wrong on standard output
+/// (an installer's test or a support call reads it); 0 when all is well.
+int SelfCheck() {
+    const std::vector<std::string> problems = vantrel::win32::SelfCheckProblems();
+    for (const std::string& problem : problems) std::printf("self-check: %s\n", problem.c_str());
+    if (problems.empty()) std::printf("self-check: passed\n");
+    std::fflush(stdout);
+    return problems.empty() ? 0 : 1;
+}
+
+int RunMessageLoop(HWND window) {
+    MSG message;
+    BOOL got;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        // Tab moves between the controls as in a dialog.
+        if (IsDialogMessageW(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return got == 0 ? static_cast<int>(message.wParam) : 1;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
+    if (wcscmp(commandLine, L"--self-check") == 0) return SelfCheck();
+
+    vantrel::OpenedStore opened = vantrel::OpenUserStore();
+    std::optional<vantrel::StoreProblem> problem;
+    if (opened.problem) problem = vantrel::StoreProblem{opened.location, *opened.problem};
+    vantrel::ProgramState state;
+    vantrel::SettingsKeys settings(*opened.store);
+    const auto windows = vantrel::OpenDesktopWindowList();
+    const auto launcher = vantrel::CreateLauncher();
+    vantrel::win32::Win32MainWindow window(state, settings, *windows, *launcher, problem);
+    window.load();
+    window.show(showCommand);
+    return RunMessageLoop(window.handle());
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "app/win32/Win32MainWindow.h"
+#include "queue/QueueEntry.h"
+#include "testing/FakeDesktop.h"
+#include "testing/ModalAnswerer_windows.h"
+#include "testing/TempRegistryKey_windows.h"
+
+namespace vantrel::testing {
+
+/// The real Win32 main window over the registry (a temporary key standing in
+/// for HKEY_CURRENT_USER) and a desktop the test opens and closes windows on.
+/// Its controls are driven with the messages a user's clicks and keys send.
+struct Win32WindowFixture : ::testing::Test {
+    TempRegistryKey registry;
+    std::unique_ptr<Store> store = OpenUserStore().store;
+    SettingsKeys settings{*store};
+    ProgramState state;
+    FakeDesktop desktop;
+    std::unique_ptr<win32::Win32MainWindow> window;
+
+    /// Opens the window on these saved entries (Windows paths).
+    void open(const std::vector<std::string>& savedEntries = {}) {
+        for (const std::string& entry : savedEntries)
+            store->createKey(std::string(kQueueRecordKeyPath) + "\\" + EntryKeyName(entry));
+        window = std::make_unique<win32::Win32MainWindow>(state, settings, desktop, desktop);
+        window->load();
+        window->show(SW_SHOWNORMAL);
+        settle();
+    }
+    HWND control(int id) const { return window->control(id); }
+    /// Handles every message waiting, boxes they open included.
+    static void settle() { PumpUntil([] { return !HasWaitingMessages(); }); }
+    static bool HasWaitingMessages() {
+        MSG message;
+        return PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) != 0;
+    }
+    /// A click, posted: a button whose handler opens a box returns only once
+    /// the box is closed.
+    void click(int id) const {
+        PostMessageW(control(id), BM_CLICK, 0, 0);
+        settle();
+    }
+    void chooseMenu(int command) const {
+        PostMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        settle();
+    }
+    /// A mouse click on a row, with Ctrl or Shift (MK_CONTROL, MK_SHIFT) held.
+    void clickRow(int row, WPARAM keys = 0) const {
+        HWND list = control(win32::kQueueListId);
+        RECT item;
+        SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+        const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
+        SendMessageW(list, WM_LBUTTONUP, keys, point);
+        settle();
+    }
+    /// The rows as shown, selected ones marked "*".
+    std::vector<std::string> rows() const {
+        HWND list = control(win32::kQueueListId);
+        std::vector<std::string> texts;
+        for (int row = 0; row < SendMessageW(list, LB_GETCOUNT, 0, 0); ++row)
+            texts.push_back(window->queueList().text(row) +
+                            (SendMessageW(list, LB_GETSEL, row, 0) > 0 ? "*" : ""));
+        return texts;
+    }
+    std::string textOf(int id) const { return ModalAnswerer::TextOf(control(id)); }
+};
+
+}  // namespace vantrel::testing

@@ -1,0 +1,60 @@
+// Runs the window tests; with --at-dpi=N first, runs them in a new process
+// that finds the screen set to N dots per inch, and puts the setting back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <type_traits>
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr wchar_t kDpiValue[] = L"LogPixels";
+
+int RunAtDpi(DWORD dpi, const std::wstring& arguments) {
+    HKEY desktop = nullptr;
+    RegCreateKeyW(HKEY_CURRENT_USER, kDesktopKey, &desktop);
+    DWORD before = 0, size = sizeof before;
+    const bool had = RegQueryValueExW(desktop, kDpiValue, nullptr, nullptr,
+                                      reinterpret_cast<BYTE*>(&before), &size) == ERROR_SUCCESS;
+    RegSetValueExW(desktop, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\"" + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    DWORD exitCode = 1;
+    if (CreateProcessW(self, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &child)) {
+        const OwnedHandle process(child.hProcess), thread(child.hThread);
+        WaitForSingleObject(process.get(), INFINITE);
+        GetExitCodeProcess(process.get(), &exitCode);
+    }
+    if (had)
+        RegSetValueExW(desktop, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof before);
+    else
+        RegDeleteValueW(desktop, kDpiValue);
+    RegCloseKey(desktop);
+    return static_cast<int>(exitCode);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring atDpi = L"--at-dpi=";
+    if (argc > 1 && std::wstring(argv[1]).starts_with(atDpi)) {
+        std::wstring rest;
+        for (int i = 2; i < argc; ++i) rest += L" \"" + std::wstring(argv[i]) + L"\"";
+        return RunAtDpi(std::stoul(std::wstring(argv[1]).substr(atDpi.size())), rest);
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "settings/WideText_windows.h"
+
+namespace vantrel::testing {
+
+/// Answers the message boxes and file dialogs this thread opens, from inside
+/// their own modal loops, as a person would: a timer of the thread looks for
+/// a new dialog, notes what it shows and presses one of its buttons.
+class ModalAnswerer {
+public:
+    /// What a box showed; `icon` is the standard icon it carries (IDI_...), or
+    /// nullptr for none.
+    struct Seen {
+        std::string title;
+        std::string text;
+        HICON icon = nullptr;
+        bool hasOk = false;
+        bool hasCancel = false;
+    };
+    /// Acts on a dialog: returns the command to press (IDOK, IDCANCEL), or 0
+    /// to leave it open for now.
+    using Answer = std::function<int(HWND dialog, const Seen& seen)>;
+
+    /// By default every box and dialog is answered with OK.
+    explicit ModalAnswerer(Answer answer = {}) : answer_(std::move(answer)) {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 40, onTick);
+    }
+    ~ModalAnswerer() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    ModalAnswerer(const ModalAnswerer&) = delete;
+    ModalAnswerer& operator=(const ModalAnswerer&) = delete;
+
+    std::vector<Seen> seen;
+
+    std::vector<std::string> texts() const {
+        std::vector<std::string> all;
+        for (const Seen& box : seen) all.push_back(box.text);
+        return all;
+    }
+
+    static std::string TextOf(HWND window) {
+        std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+        text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
+        return Utf8FromWide(text);
+    }
+
+private:
+    // The statics of a message box's text (Windows numbers it 0xFFFF, Wine 100) and icon.
+    static constexpr int kMessageTextIds[] = {0xFFFF, 100};
+    static constexpr int kMessageIconId = 0x0440;
+
+    static void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
+        if (current_ == nullptr) return;
+        if (!IsWindow(current_->answered_)) current_->answered_ = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), visit, 0);
+    }
+
+    static BOOL CALLBACK visit(HWND window, LPARAM) {
+        wchar_t windowClass[16] = {};
+        GetClassNameW(window, windowClass, 16);
+        if (wcscmp(windowClass, L"#32770") != 0 || !IsWindowVisible(window) ||
+            !IsWindowEnabled(window))
+            return TRUE;
+        ModalAnswerer& self = *current_;
+        if (self.answered_ == window) return TRUE;  // its answer is on its way
+        const Seen box = describe(window);
+        const int command = self.answer_ ? self.answer_(window, box) : IDOK;
+        if (command == 0) return TRUE;
+        self.seen.push_back(box);
+        self.answered_ = window;
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, command)));
+        return FALSE;
+    }
+
+    static bool shown(HWND dialog, int id) {
+        HWND control = GetDlgItem(dialog, id);
+        return control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+    }
+
+    static Seen describe(HWND dialog) {
+        Seen box;
+        box.title = TextOf(dialog);
+        for (const int id : kMessageTextIds)
+            if (HWND text = GetDlgItem(dialog, id)) box.text = TextOf(text);
+        if (shown(dialog, kMessageIconId)) {
+            const auto icon = reinterpret_cast<HICON>(
+                SendDlgItemMessageW(dialog, kMessageIconId, STM_GETICON, 0, 0));
+            for (LPCWSTR standard : {IDI_INFORMATION, IDI_QUESTION, IDI_WARNING, IDI_ERROR})
+                if (icon == LoadIconW(nullptr, standard)) box.icon = LoadIconW(nullptr, standard);
+        }
+        box.hasOk = shown(dialog, IDOK);
+        box.hasCancel = shown(dialog, IDCANCEL);
+        return box;
+    }
+
+    static inline ModalAnswerer* current_ = nullptr;
+    Answer answer_;
+    UINT_PTR timer_ = 0;
+    HWND answered_ = nullptr;
+};
+
+/// Handles this thread's messages until `done` says so or `timeoutMs` pass;
+/// whether `done` came true.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() > end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;  // the closed main window's
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+}  // namespace vantrel::testing
