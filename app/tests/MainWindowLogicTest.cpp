@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "app/MainWindowLogic.h"
+#include "queue/QueueEntry.h"
 #include "testing/FakeDesktop.h"
 #include "testing/FakeMainView.h"
-#include "testing/TempConfigHome.h"
+#include "testing/TempUserStore.h"
 
 namespace vantrel {
 namespace {
@@ -12,7 +13,7 @@ using Strings = std::vector<std::string>;
 
 class StartUpTest : public ::testing::Test {
 protected:
-    testing::TempConfigHome home;
+    testing::TempUserStore userStore;
     std::unique_ptr<Store> store = OpenUserStore().store;
     SettingsKeys settings{*store};
     ProgramState state;
@@ -41,11 +42,13 @@ TEST_F(StartUpTest, AFirstStartCreatesTheKeysAndShowsTheDefaults) {
 }
 
 TEST_F(StartUpTest, TheSavedQueueFillsTheListAndTheTable) {
-    store->createKey(std::string(kQueueRecordKeyPath) + "\\02-/b/y.txt");
-    store->createKey(std::string(kQueueRecordKeyPath) + "\\01-/a/x.txt");
+    const std::string x = "01-" + testing::NativePath("/a/x.txt"),
+                      y = "02-" + testing::NativePath("/b/y.txt");
+    store->createKey(std::string(kQueueRecordKeyPath) + "\\" + EntryKeyName(y));
+    store->createKey(std::string(kQueueRecordKeyPath) + "\\" + EntryKeyName(x));
     start();
-    EXPECT_EQ(view.list.texts(), (Strings{"01-/a/x.txt", "02-/b/y.txt"}));
-    EXPECT_EQ(state.scriptTable[1].entryText, "02-/b/y.txt");
+    EXPECT_EQ(view.list.texts(), (Strings{x, y}));
+    EXPECT_EQ(state.scriptTable[1].entryText, y);
 }
 
 TEST_F(StartUpTest, TheStoredConcurrencyIsShownWhenItIsAChoice) {

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "queue/ProgramState.h"
+#include "queue/QueueEntry.h"
 #include "queue/QueueRecord.h"
 #include "testing/MemoryListBox.h"
-#include "testing/TempConfigHome.h"
+#include "testing/TempUserStore.h"
 
 namespace vantrel {
 namespace {
@@ -12,7 +13,7 @@ using Texts = std::vector<std::string>;
 
 class QueueLoadTest : public ::testing::Test {
 protected:
-    testing::TempConfigHome home;
+    testing::TempUserStore userStore;
     std::unique_ptr<Store> store = OpenUserStore().store;
     SettingsKeys settings{*store};
     QueueRecord record{settings, kQueueRecordKeyPath};
@@ -28,13 +29,15 @@ protected:
 };
 
 TEST_F(QueueLoadTest, LoadsInRecordOrderIntoListAndTable) {
-    record.createEntryKey("02-/b/y.txt");
-    record.createEntryKey("01-/a/x.txt");
+    const std::string x = "01-" + testing::NativePath("/a/x.txt"),
+                      y = "02-" + testing::NativePath("/b/y.txt");
+    record.createEntryKey(EntryKeyName(y));
+    record.createEntryKey(EntryKeyName(x));
     record.createEntryKey("abc");
     LoadQueue(record, list, table);
-    EXPECT_EQ(list.texts(), (Texts{"01-/a/x.txt", "02-/b/y.txt", "abc"}));
-    EXPECT_EQ(table[0].entryText, "01-/a/x.txt");
-    EXPECT_EQ(table[1].entryText, "02-/b/y.txt");
+    EXPECT_EQ(list.texts(), (Texts{x, y, "abc"}));
+    EXPECT_EQ(table[0].entryText, x);
+    EXPECT_EQ(table[1].entryText, y);
     EXPECT_EQ(table[2].entryText, "abc");
     EXPECT_EQ(table[3].entryText, "");
     EXPECT_EQ(table[0].runState, "");

@@ -3,14 +3,14 @@
 #include <sstream>
 
 #include "settings/RegTool.h"
-#include "testing/TempConfigHome.h"
+#include "testing/TempUserStore.h"
 
 namespace vantrel {
 namespace {
 
 class RegToolTest : public ::testing::Test {
 protected:
-    testing::TempConfigHome home;
+    testing::TempUserStore userStore;
     std::unique_ptr<Store> store = OpenUserStore().store;
     std::string out, err;
 

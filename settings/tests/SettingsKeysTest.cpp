@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/SettingsKeys.h"
-#include "testing/TempConfigHome.h"
+#include "testing/TempUserStore.h"
 
 namespace vantrel {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 
 class SettingsKeysTest : public ::testing::Test {
 protected:
-    testing::TempConfigHome home;
+    testing::TempUserStore userStore;
     std::unique_ptr<Store> store = OpenUserStore().store;
     SettingsKeys settings{*store};
 };

@@ -1,0 +1,90 @@
+// The queue's promise on the registry, with Windows paths: after any sequence
+// of editing commands the list, the stored queue and what the next start
+// loads hold the same entries in the same order, numbered from 01.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+
+#include "queue/QueueEditor.h"
+#include "queue/QueueEntry.h"
+#include "settings/WideText_windows.h"
+#include "testing/MemoryListBox.h"
+#include "testing/ScriptedFileChooser.h"
+#include "testing/TempUserStore.h"
+
+namespace vantrel::testing {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+struct QueueEditingWindowsTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
+    TempUserStore userStore;
+    std::unique_ptr<Store> store = OpenUserStore().store;
+    SettingsKeys settings{*store};
+    QueueRecord record{settings, kQueueRecordKeyPath};
+    ProgramState program;
+    MemoryListBox list;
+    QueueEditor editor{program, record, list, *this, *this, *this};
+    const std::filesystem::path listFile = std::filesystem::temp_directory_path() /
+                                           ("vantrel queue " + std::to_string(GetCurrentProcessId()) + ".txt");
+    std::mt19937 random{20261206};  // a fixed random start, so a failure repeats
+    bool answerOk = true;
+
+    ~QueueEditingWindowsTest() override { std::filesystem::remove(listFile); }
+
+    void showNotice(const std::string&) override {}
+    void showInformation(const std::string&) override {}
+    bool confirm(const std::string&) override { return answerOk; }
+
+    int below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(random); }
+    Texts somePaths() {
+        static const Texts names{"calc q1.txt", "caf\xC3\xA9.txt", "\xCE\xA9 load.txt", "a&b.txt",
+                                 "x"};
+        Texts paths(1 + below(3));
+        for (std::string& path : paths)
+            path = "C:\\Scripts " + std::to_string(below(3)) + "\\" + names[below(static_cast<int>(names.size()))];
+        return paths;
+    }
+    void selectSome() {
+        for (int row = 0; row < list.count(); ++row) list.setSelected(row, below(3) == 0);
+        list.setCurrentIndex(list.count() == 0 ? -1 : below(list.count()));
+    }
+    void editOnce() {
+        switch (below(7)) {
+            case 0: scriptFiles = somePaths(); return editor.addScripts();
+            case 1: return editor.dropFiles(somePaths());
+            case 2: answerOk = below(2) == 0; selectSome(); return editor.removeSelected();
+            case 3: selectSome(); return editor.moveSelectedUp();
+            case 4: selectSome(); return editor.moveSelectedDown();
+            case 5: listFileToSave = Utf8FromWide(listFile.wstring()); return editor.exportList();
+            default: listFileToOpen = Utf8FromWide(listFile.wstring()); return editor.importList();
+        }
+    }
+    /// What the next start shows: the record read through a new store.
+    static Texts loadedAtNextStart() {
+        const auto fresh = OpenUserStore().store;
+        SettingsKeys freshSettings(*fresh);
+        QueueRecord freshRecord(freshSettings, kQueueRecordKeyPath);
+        MemoryListBox loaded;
+        ScriptTable table{};
+        LoadQueue(freshRecord, loaded, table);
+        return loaded.texts();
+    }
+};
+
+TEST_F(QueueEditingWindowsTest, ListStoreAndNextStartAgreeAfterEveryCommand) {
+    for (int step = 0; step < 150; ++step) {
+        editOnce();
+        const Texts shown = list.texts();
+        ASSERT_EQ(loadedAtNextStart(), shown) << "after step " << step;
+        for (std::size_t row = 0; row < shown.size(); ++row)
+            ASSERT_EQ(shown[row], EntryText(static_cast<int>(row) + 1, ScriptPath(shown[row])))
+                << "after step " << step;
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::testing
