@@ -1,6 +1,8 @@
 #include "app/win32/VersionInfo.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <winver.h>
 
 #include <vector>
 
