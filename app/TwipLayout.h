@@ -17,7 +17,8 @@ struct TwipPlace {
 /// Turns twips into pixels of the screen a window is on.
 class TwipScale {
 public:
-    explicit TwipScale(const QWidget& window) : twipsPerPixel_(TwipsPerPixel(window.logicalDpiX())) {}
+    explicit TwipScale(const QWidget& window)
+        : twipsPerPixel_(TwipsPerPixel(window.logicalDpiX())) {}
 
     double twipsPerPixel() const { return twipsPerPixel_; }
     int pixels(int twips) const { return PixelsFromTwips(twips, twipsPerPixel_); }

@@ -84,7 +84,8 @@ inline void SaveScreenshot(HWND window, const std::filesystem::path& file) {
         raw += '\0';  // no filter
         for (int x = 0; x < width; ++x) {
             const unsigned char* bgra = &pixels[(static_cast<std::size_t>(y) * width + x) * 4];
-            raw += {static_cast<char>(bgra[2]), static_cast<char>(bgra[1]), static_cast<char>(bgra[0])};
+            raw += {static_cast<char>(bgra[2]), static_cast<char>(bgra[1]),
+                    static_cast<char>(bgra[0])};
         }
     }
     std::string header;

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "about/ProductInfo.h"
+#include "app/win32/NativeHandles.h"
 #include "app/win32/Resources.h"
 #include "app/win32/VersionInfo.h"
-#include "app/win32/NativeHandles.h"
 #include "queue/ProgramState.h"
 #include "settings/Store.h"
 

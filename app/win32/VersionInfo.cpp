@@ -15,7 +15,8 @@ namespace {
 std::wstring OwnFileName() {
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
         if (length < name.size()) return name.substr(0, length);
         name.resize(name.size() * 2);
     }
@@ -53,11 +54,10 @@ std::optional<VersionInfo> ReadOwnVersionInfo() {
     if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
         fixedSize < sizeof *fixed)
         return std::nullopt;
-    return VersionInfo{
-        StringEntry(block, L"ProductName"),
-        {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-         HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)},
-        StringEntry(block, L"LegalCopyright")};
+    return VersionInfo{StringEntry(block, L"ProductName"),
+                       {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                        HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)},
+                       StringEntry(block, L"LegalCopyright")};
 }
 
 }  // namespace vantrel::win32

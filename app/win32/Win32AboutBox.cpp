@@ -72,22 +72,22 @@ void AboutBox::create(HWND box) {
     using namespace about_form;
     box_ = box;
     const std::optional<VersionInfo> version = ReadOwnVersionInfo();
-    const std::string name = version && !version->productName.empty() ? version->productName
-                                                                       : product::kName;
+    const std::string name =
+        version && !version->productName.empty() ? version->productName : product::kName;
     SetWindowTextUtf8(box_, "About " + name);
     fitClientArea();
-    add(kAboutTextId, L"STATIC", DisplayText(AboutText(name, version ? version->fileVersion
-                                                                     : FileVersion{})),
+    add(kAboutTextId, L"STATIC",
+        DisplayText(AboutText(name, version ? version->fileVersion : FileVersion{})),
         SS_CENTER | SS_NOPREFIX, kAboutText, textFont_.get());
     HWND logo = add(kLogoId, L"STATIC", L"", SS_BITMAP, kLogo, nullptr);
-    logo_.reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                MAKEINTRESOURCEW(VANTREL_LOGO), IMAGE_BITMAP, 0, 0,
-                                                LR_DEFAULTCOLOR)));
+    logo_.reset(
+        static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(VANTREL_LOGO),
+                                        IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
     add(kLegalNoticeId, L"STATIC", DisplayText(version ? version->legalCopyright : ""),
         SS_CENTER | SS_NOPREFIX, kLegalNotice, textFont_.get());
-    HWND link = add(kLinkId, L"STATIC", DisplayText(kMakerAddress), SS_CENTER | SS_NOTIFY,
-                    kLink, linkFont_.get());
+    HWND link = add(kLinkId, L"STATIC", DisplayText(kMakerAddress), SS_CENTER | SS_NOTIFY, kLink,
+                    linkFont_.get());
     // The link lies on top where it overlaps the legal notice.
     SetWindowPos(link, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     HWND close = add(kAboutCloseId, L"BUTTON", L"Close", WS_TABSTOP | BS_DEFPUSHBUTTON,
@@ -123,8 +123,8 @@ bool AboutBox::setLinkCursor(HWND control) {
 void AboutBox::openProductPage() {
     // Nothing to tell the user if no browser takes it: the box just stays.
     const std::optional<VersionInfo> version = ReadOwnVersionInfo();
-    const std::wstring page = DisplayText(
-        ProductPage(version && !version->productName.empty() ? version->productName : product::kName));
+    const std::wstring page = DisplayText(ProductPage(
+        version && !version->productName.empty() ? version->productName : product::kName));
     ShellExecuteW(box_, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -144,7 +144,8 @@ INT_PTR CALLBACK AboutBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
         case WM_SETCURSOR:
             return about && about->setLinkCursor(reinterpret_cast<HWND>(wParam));
         case WM_COMMAND:
-            if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED) about->openProductPage();
+            if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED)
+                about->openProductPage();
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(box, 0);
             return TRUE;
         default:

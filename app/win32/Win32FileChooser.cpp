@@ -46,7 +46,8 @@ std::vector<std::string> Win32FileChooser::chooseScriptFiles() {
         Dialog(owner_, buffer, OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
     std::vector<std::string> paths;
     if (!GetOpenFileNameW(&dialog)) return paths;
-    for (const std::wstring& path : ChosenPaths(buffer.c_str())) paths.push_back(Utf8FromWide(path));
+    for (const std::wstring& path : ChosenPaths(buffer.c_str()))
+        paths.push_back(Utf8FromWide(path));
     return paths;
 }
 

@@ -5,9 +5,7 @@
 
 namespace vantrel::win32 {
 
-int Win32ListBox::count() const {
-    return static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
-}
+int Win32ListBox::count() const { return static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0)); }
 
 std::string Win32ListBox::text(int index) const {
     const LRESULT length = SendMessageW(list_, LB_GETTEXTLEN, index, 0);

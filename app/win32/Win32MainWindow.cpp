@@ -24,7 +24,8 @@ constexpr UINT kCompletionIntervalMs = 3000;
 // Posted after a drop, so that a box its handling may show does not keep the
 // dragging program waiting.
 constexpr UINT kDropsArrivedMessage = WM_APP + 1;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr wchar_t kProductName[] = L"Vantrel";
 
 struct DropFinisher {
@@ -36,8 +37,8 @@ int ScreenDpi() { return GetDeviceCaps(ScreenDc().get(), LOGPIXELSX); }
 
 OwnedFont Font(const wchar_t* face, int dpi, int weight, BYTE charset = DEFAULT_CHARSET) {
     constexpr double kPoints = 8.25;
-    return OwnedFont(CreateFontW(-static_cast<int>(std::lround(kPoints * dpi / 72)), 0, 0, 0, weight,
-                                 FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+    return OwnedFont(CreateFontW(-static_cast<int>(std::lround(kPoints * dpi / 72)), 0, 0, 0,
+                                 weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
 }
 
@@ -134,10 +135,10 @@ HWND Win32MainWindow::addControl(int id, const wchar_t* windowClass, const wchar
     const DWORD edge = wcscmp(windowClass, L"LISTBOX") == 0 || wcscmp(windowClass, L"EDIT") == 0
                            ? WS_EX_CLIENTEDGE
                            : 0;
-    HWND control = CreateWindowExW(edge, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, pixels(place.left),
-                                   pixels(place.top), pixels(place.width), pixels(place.height),
-                                   window_, reinterpret_cast<HMENU>(INT_PTR{id}),
-                                   GetModuleHandleW(nullptr), nullptr);
+    HWND control = CreateWindowExW(
+        edge, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, pixels(place.left),
+        pixels(place.top), pixels(place.width), pixels(place.height), window_,
+        reinterpret_cast<HMENU>(INT_PTR{id}), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
@@ -154,14 +155,15 @@ void Win32MainWindow::createControls() {
     HWND contains = addControl(kContainsId, L"BUTTON", L"&Contains", BS_AUTORADIOBUTTON,
                                kContainsButton, plain);
     SendMessageW(contains, BM_SETCHECK, BST_CHECKED, 0);
-    addControl(kActivateId, L"BUTTON", L"&Activate", BS_PUSHBUTTON | WS_GROUP, kActivateButton, plain);
+    addControl(kActivateId, L"BUTTON", L"&Activate", BS_PUSHBUTTON | WS_GROUP, kActivateButton,
+               plain);
 
     // Shown, created in tab order.
     constexpr DWORD kShown = WS_VISIBLE | WS_TABSTOP;
-    HWND list = addControl(kQueueListId, L"LISTBOX", L"",
-                           kShown | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY |
-                               LBS_NOINTEGRALHEIGHT,
-                           kQueueList, bold);
+    HWND list = addControl(
+        kQueueListId, L"LISTBOX", L"",
+        kShown | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+        kQueueList, bold);
     queueList_.attach(list);
     DragAcceptFiles(list, TRUE);
     SetWindowSubclass(list, queueListProc, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -191,8 +193,9 @@ void Win32MainWindow::createControls() {
                    kStatusLines[line], bold);
     // Labels lie beneath the controls they overlap (the concurrency heading
     // runs under the drop-down list), as labels without windows of their own do.
-    for (const int label : {int{kPartialTitleLabelId}, int{kQueueHeadingId}, int{kConcurrencyHeadingId},
-                            kStatusLineId + 0, kStatusLineId + 1, kStatusLineId + 2})
+    for (const int label :
+         {int{kPartialTitleLabelId}, int{kQueueHeadingId}, int{kConcurrencyHeadingId},
+          kStatusLineId + 0, kStatusLineId + 1, kStatusLineId + 2})
         SetWindowPos(control(label), HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -202,8 +205,8 @@ void Win32MainWindow::fitClientArea() {
     RECT client, frame;
     GetClientRect(window_, &client);
     GetWindowRect(window_, &frame);
-    const int width = PixelsFromTwips(kClient.width, twipsPerPixel_) + (frame.right - frame.left) -
-                      client.right;
+    const int width =
+        PixelsFromTwips(kClient.width, twipsPerPixel_) + (frame.right - frame.left) - client.right;
     const int height = PixelsFromTwips(kClient.height, twipsPerPixel_) +
                        (frame.bottom - frame.top) - client.bottom;
     SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
@@ -219,7 +222,8 @@ void Win32MainWindow::show(int showCommand) {
 LRESULT CALLBACK Win32MainWindow::windowProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_ = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -265,15 +269,24 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void Win32MainWindow::onCommand(int id, int notification) {
     RunController& run = core_.run();
     switch (id) {
-        case kAddId: return editor_.addScripts();
-        case kRemoveId: return editor_.removeSelected();
-        case kMoveUpId: return editor_.moveSelectedUp();
-        case kMoveDownId: return editor_.moveSelectedDown();
-        case kStartStopId: return run.onStartStopClicked();
-        case kActivateId: return run.onActivateClicked();
-        case kExportListCommand: return editor_.exportList();
-        case kImportListCommand: return editor_.importList();
-        case kAboutCommand: return ShowAboutBox(window_);
+        case kAddId:
+            return editor_.addScripts();
+        case kRemoveId:
+            return editor_.removeSelected();
+        case kMoveUpId:
+            return editor_.moveSelectedUp();
+        case kMoveDownId:
+            return editor_.moveSelectedDown();
+        case kStartStopId:
+            return run.onStartStopClicked();
+        case kActivateId:
+            return run.onActivateClicked();
+        case kExportListCommand:
+            return editor_.exportList();
+        case kImportListCommand:
+            return editor_.importList();
+        case kAboutCommand:
+            return ShowAboutBox(window_);
         // Only a choice the user makes is stored, not the one start-up shows.
         case kConcurrencyId:
             if (notification == CBN_SELCHANGE) core_.onConcurrencyChosen();
@@ -281,7 +294,8 @@ void Win32MainWindow::onCommand(int id, int notification) {
         case kQueueListId:
             if (notification == LBN_SELCHANGE) queueList_.notePick();
             return;
-        default: return;
+        default:
+            return;
     }
 }
 
@@ -361,9 +375,8 @@ void Win32MainWindow::closeWindow() { DestroyWindow(window_); }
 
 void Win32MainWindow::setConcurrencyText(std::string_view text) {
     HWND box = control(kConcurrencyId);
-    const LRESULT found =
-        SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(DisplayText(text).c_str()));
+    const LRESULT found = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(DisplayText(text).c_str()));
     SendMessageW(box, CB_SETCURSEL, found, 0);
 }
 

@@ -14,8 +14,9 @@ using Lines = std::vector<std::string>;
 
 class ListFileWindowsTest : public ::testing::Test {
 protected:
-    const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                       ("vantrel list " + std::to_string(GetCurrentProcessId()) + ".txt");
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        ("vantrel list " + std::to_string(GetCurrentProcessId()) + ".txt");
     ~ListFileWindowsTest() override { std::filesystem::remove(file); }
 
     Lines read(const std::string& bytes) {
@@ -33,10 +34,12 @@ TEST_F(ListFileWindowsTest, AValidUtf8FileIsReadAsUtf8) {
 // A list written by hand in Notepad's "ANSI": Windows-1252 on a Western system.
 TEST_F(ListFileWindowsTest, AnyOtherFileIsReadInTheAnsiCodePageAsAWhole) {
     ASSERT_EQ(GetACP(), 1252u) << "the test prefix runs a Western locale";
-    EXPECT_EQ(read("01-C:\\caf\xE9.txt\r\n02-C:\\\x80 \x93q\x94.txt\r\n"),
-              (Lines{"01-C:\\caf\xC3\xA9.txt", "02-C:\\\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D.txt"}));
+    EXPECT_EQ(
+        read("01-C:\\caf\xE9.txt\r\n02-C:\\\x80 \x93q\x94.txt\r\n"),
+        (Lines{"01-C:\\caf\xC3\xA9.txt", "02-C:\\\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D.txt"}));
     // One byte that breaks UTF-8 makes the whole file ANSI, its UTF-8-looking pairs included.
-    EXPECT_EQ(read("01-C:\\\xC3\xA9\r\n02-C:\\\xE9"), (Lines{"01-C:\\\xC3\x83\xC2\xA9", "02-C:\\\xC3\xA9"}));
+    EXPECT_EQ(read("01-C:\\\xC3\xA9\r\n02-C:\\\xE9"),
+              (Lines{"01-C:\\\xC3\x83\xC2\xA9", "02-C:\\\xC3\xA9"}));
 }
 
 TEST_F(ListFileWindowsTest, WhatTheProgramWritesReadsBackUnchanged) {

@@ -28,8 +28,9 @@ struct QueueEditingWindowsTest : ::testing::Test, Notice, Prompt, ScriptedFileCh
     ProgramState program;
     MemoryListBox list;
     QueueEditor editor{program, record, list, *this, *this, *this};
-    const std::filesystem::path listFile = std::filesystem::temp_directory_path() /
-                                           ("vantrel queue " + std::to_string(GetCurrentProcessId()) + ".txt");
+    const std::filesystem::path listFile =
+        std::filesystem::temp_directory_path() /
+        ("vantrel queue " + std::to_string(GetCurrentProcessId()) + ".txt");
     std::mt19937 random{20261206};  // a fixed random start, so a failure repeats
     bool answerOk = true;
 
@@ -45,7 +46,8 @@ struct QueueEditingWindowsTest : ::testing::Test, Notice, Prompt, ScriptedFileCh
                                  "x"};
         Texts paths(1 + below(3));
         for (std::string& path : paths)
-            path = "C:\\Scripts " + std::to_string(below(3)) + "\\" + names[below(static_cast<int>(names.size()))];
+            path = "C:\\Scripts " + std::to_string(below(3)) + "\\" +
+                   names[below(static_cast<int>(names.size()))];
         return paths;
     }
     void selectSome() {
@@ -54,13 +56,27 @@ struct QueueEditingWindowsTest : ::testing::Test, Notice, Prompt, ScriptedFileCh
     }
     void editOnce() {
         switch (below(7)) {
-            case 0: scriptFiles = somePaths(); return editor.addScripts();
-            case 1: return editor.dropFiles(somePaths());
-            case 2: answerOk = below(2) == 0; selectSome(); return editor.removeSelected();
-            case 3: selectSome(); return editor.moveSelectedUp();
-            case 4: selectSome(); return editor.moveSelectedDown();
-            case 5: listFileToSave = Utf8FromWide(listFile.wstring()); return editor.exportList();
-            default: listFileToOpen = Utf8FromWide(listFile.wstring()); return editor.importList();
+            case 0:
+                scriptFiles = somePaths();
+                return editor.addScripts();
+            case 1:
+                return editor.dropFiles(somePaths());
+            case 2:
+                answerOk = below(2) == 0;
+                selectSome();
+                return editor.removeSelected();
+            case 3:
+                selectSome();
+                return editor.moveSelectedUp();
+            case 4:
+                selectSome();
+                return editor.moveSelectedDown();
+            case 5:
+                listFileToSave = Utf8FromWide(listFile.wstring());
+                return editor.exportList();
+            default:
+                listFileToOpen = Utf8FromWide(listFile.wstring());
+                return editor.importList();
         }
     }
     /// What the next start shows: the record read through a new store.

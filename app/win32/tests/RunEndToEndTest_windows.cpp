@@ -64,7 +64,8 @@ std::vector<HWND> TopLevelWindows(DWORD process = 0) {
     std::pair<DWORD, std::vector<HWND>> found{process, {}};
     EnumWindows(
         [](HWND window, LPARAM found) -> BOOL {
-            auto& [process, windows] = *reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(found);
+            auto& [process, windows] =
+                *reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(found);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
             if (process == 0 || owner == process) windows.push_back(window);
@@ -88,7 +89,8 @@ std::string MessageBoxText(HWND box) {
 
 class RunEndToEndTest : public ::testing::Test {
 protected:
-    const fs::path folder = fs::temp_directory_path() / ("vantrel run " + std::to_string(GetCurrentProcessId()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("vantrel run " + std::to_string(GetCurrentProcessId()));
     const fs::path log = folder / "stand-in.log";
     Strings scripts;
     OwnedHandle vantrel;
@@ -101,15 +103,16 @@ protected:
             scripts.push_back(Utf8FromWide((folder / name).wstring()));
         }
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Dravell\\Kestrim");
-        const std::wstring path = fs::path(VANTREL_STAND_IN_DIR).make_preferred().wstring() + L";" +
-                                  _wgetenv(L"PATH");
+        const std::wstring path =
+            fs::path(VANTREL_STAND_IN_DIR).make_preferred().wstring() + L";" + _wgetenv(L"PATH");
         SetEnvironmentVariableW(L"PATH", path.c_str());
         SetEnvironmentVariableW(L"ESSCMD_STANDIN_SECONDS", L"1");
         SetEnvironmentVariableW(L"ESSCMD_STANDIN_LOG", log.c_str());
     }
     ~RunEndToEndTest() override {
         // A failed run leaves no program behind.
-        if (vantrel && WaitForSingleObject(vantrel.get(), 0) == WAIT_TIMEOUT) TerminateProcess(vantrel.get(), 1);
+        if (vantrel && WaitForSingleObject(vantrel.get(), 0) == WAIT_TIMEOUT)
+            TerminateProcess(vantrel.get(), 1);
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Dravell\\Kestrim");
         std::error_code ignored;
         fs::remove_all(folder, ignored);
@@ -117,7 +120,8 @@ protected:
 
     static std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
     static DWORD RegTool(const std::wstring& arguments) {
-        return RunToEnd(Quoted(fs::path(VANTREL_REG_EXE).make_preferred().wstring()) + L" " + arguments);
+        return RunToEnd(Quoted(fs::path(VANTREL_REG_EXE).make_preferred().wstring()) + L" " +
+                        arguments);
     }
 };
 
@@ -135,7 +139,8 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheR
     HWND window = nullptr;
     for (int wait = 0; wait < 1000 && window == nullptr; ++wait, Sleep(20))
         for (HWND candidate : TopLevelWindows(process))
-            if (wchar_t name[64] = {}; GetClassNameW(candidate, name, 64) && wcscmp(name, win32::kMainWindowClass) == 0)
+            if (wchar_t name[64] = {};
+                GetClassNameW(candidate, name, 64) && wcscmp(name, win32::kMainWindowClass) == 0)
                 window = candidate;
     ASSERT_NE(window, nullptr);
     HWND startStop = GetDlgItem(window, win32::kStartStopId);
@@ -158,7 +163,8 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheR
         Sleep(20);
     }
     ASSERT_EQ(TextOf(startStop), kFinishedCaption);
-    for (int wait = 0; wait < 500 && testing::StandInLog::Read(log).exitStatuses.size() < 3; ++wait) Sleep(20);
+    for (int wait = 0; wait < 500 && testing::StandInLog::Read(log).exitStatuses.size() < 3; ++wait)
+        Sleep(20);
 
     testing::StandInLog ran = testing::StandInLog::Read(log);
     EXPECT_EQ(ran.exitStatuses, (std::vector<int>{0, 0, 0}));

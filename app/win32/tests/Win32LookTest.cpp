@@ -21,7 +21,8 @@ protected:
 
     RECT pixels(const TwipRect& twips) const {
         const double perPixel = TwipsPerPixel(dpi);
-        const int left = PixelsFromTwips(twips.left, perPixel), top = PixelsFromTwips(twips.top, perPixel);
+        const int left = PixelsFromTwips(twips.left, perPixel),
+                  top = PixelsFromTwips(twips.top, perPixel);
         return {left, top, left + PixelsFromTwips(twips.width, perPixel),
                 top + PixelsFromTwips(twips.height, perPixel)};
     }
@@ -33,44 +34,57 @@ protected:
     }
     static LOGFONTW fontOf(HWND control) {
         LOGFONTW font{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
         return font;
     }
     /// The face the font system actually picked for a control's font.
     static std::wstring faceDrawnFor(HWND control) {
         const ScreenDc screen;
-        HGDIOBJ previous = SelectObject(screen.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        HGDIOBJ previous = SelectObject(
+            screen.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
         wchar_t face[LF_FACESIZE] = {};
         GetTextFaceW(screen.get(), LF_FACESIZE, face);
         SelectObject(screen.get(), previous);
         return face;
     }
     std::filesystem::path screenshot(const std::string& name) const {
-        return std::filesystem::path(VANTREL_SCREENSHOT_DIR) / (name + "-" + std::to_string(dpi) + "dpi.png");
+        return std::filesystem::path(VANTREL_SCREENSHOT_DIR) /
+               (name + "-" + std::to_string(dpi) + "dpi.png");
     }
 };
 
 void ExpectRect(const RECT& actual, const RECT& expected, const char* what) {
     EXPECT_TRUE(EqualRect(&actual, &expected))
         << what << ": " << actual.left << "," << actual.top << " " << actual.right - actual.left
-        << "x" << actual.bottom - actual.top << " instead of " << expected.left << "," << expected.top
-        << " " << expected.right - expected.left << "x" << expected.bottom - expected.top;
+        << "x" << actual.bottom - actual.top << " instead of " << expected.left << ","
+        << expected.top << " " << expected.right - expected.left << "x"
+        << expected.bottom - expected.top;
 }
 
 TEST_F(Win32LookTest, ControlsSitWhereTheirTwipsSayInTheirFonts) {
     using namespace main_form;
     open({"01-C:\\jobs\\a.txt"});
     const std::pair<int, TwipRect> places[] = {
-        {kPartialTitleLabelId, kPartialTitleLabel}, {kPartialTitleEditId, kPartialTitleEdit},
-        {kStartsWithId, kStartsWithButton},         {kContainsId, kContainsButton},
-        {kActivateId, kActivateButton},             {kQueueListId, kQueueList},
-        {kAddId, kAddButton},                       {kQueueHeadingId, kQueueHeading},
-        {kRemoveId, kRemoveButton},                 {kStartStopId, kStartStopButton},
-        {kMoveUpId, kMoveUpButton},                 {kMoveDownId, kMoveDownButton},
-        {kConcurrencyHeadingId, kConcurrencyHeading}, {kStatusLineId, kStatusLines[0]},
-        {kStatusLineId + 1, kStatusLines[1]},       {kStatusLineId + 2, kStatusLines[2]},
+        {kPartialTitleLabelId, kPartialTitleLabel},
+        {kPartialTitleEditId, kPartialTitleEdit},
+        {kStartsWithId, kStartsWithButton},
+        {kContainsId, kContainsButton},
+        {kActivateId, kActivateButton},
+        {kQueueListId, kQueueList},
+        {kAddId, kAddButton},
+        {kQueueHeadingId, kQueueHeading},
+        {kRemoveId, kRemoveButton},
+        {kStartStopId, kStartStopButton},
+        {kMoveUpId, kMoveUpButton},
+        {kMoveDownId, kMoveDownButton},
+        {kConcurrencyHeadingId, kConcurrencyHeading},
+        {kStatusLineId, kStatusLines[0]},
+        {kStatusLineId + 1, kStatusLines[1]},
+        {kStatusLineId + 2, kStatusLines[2]},
     };
-    for (const auto& [id, twips] : places) ExpectRect(placeInParent(control(id)), pixels(twips), "control");
+    for (const auto& [id, twips] : places)
+        ExpectRect(placeInParent(control(id)), pixels(twips), "control");
     // A drop-down list's height follows its font; its place does not.
     const RECT box = placeInParent(control(kConcurrencyId)), wanted = pixels(kConcurrencyBox);
     EXPECT_EQ(box.left, wanted.left);
@@ -117,8 +131,10 @@ TEST_F(Win32LookTest, AboutShowsTheVersionTextWithCloseFocusedAndTheLinkOverTheN
         texts.push_back(ModalAnswerer::TextOf(GetDlgItem(box, kAboutTextId)));
         texts.push_back(ModalAnswerer::TextOf(GetDlgItem(box, kLinkId)));
         EXPECT_EQ(GetFocus(), GetDlgItem(box, kAboutCloseId));
-        for (const auto& [id, twips] : {std::pair{kAboutTextId, kAboutText}, {kLegalNoticeId, kLegalNotice},
-                                        {kLinkId, kLink}, {kAboutCloseId, kCloseButton}})
+        for (const auto& [id, twips] : {std::pair{kAboutTextId, kAboutText},
+                                        {kLegalNoticeId, kLegalNotice},
+                                        {kLinkId, kLink},
+                                        {kAboutCloseId, kCloseButton}})
             ExpectRect(placeInParent(GetDlgItem(box, id)), pixels(twips), "about box control");
         RECT client;
         GetClientRect(box, &client);
@@ -133,8 +149,9 @@ TEST_F(Win32LookTest, AboutShowsTheVersionTextWithCloseFocusedAndTheLinkOverTheN
     });
     chooseMenu(kAboutCommand);
     chooseMenu(kAboutCommand);
-    const std::string about = AboutText(product::kName, {product::kVersionMajor, product::kVersionMinor,
-                                                         product::kVersionBuild, product::kVersionRevision});
+    const std::string about =
+        AboutText(product::kName, {product::kVersionMajor, product::kVersionMinor,
+                                   product::kVersionBuild, product::kVersionRevision});
     EXPECT_EQ(texts, (std::vector<std::string>{about, std::string(kMakerAddress), about,
                                                std::string(kMakerAddress)}));
     EXPECT_TRUE(IsWindowEnabled(window->handle()));

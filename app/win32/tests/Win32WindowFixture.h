@@ -35,7 +35,9 @@ struct Win32WindowFixture : ::testing::Test {
     }
     HWND control(int id) const { return window->control(id); }
     /// Handles every message waiting, boxes they open included.
-    static void settle() { PumpUntil([] { return !HasWaitingMessages(); }); }
+    static void settle() {
+        PumpUntil([] { return !HasWaitingMessages(); });
+    }
     static bool HasWaitingMessages() {
         MSG message;
         return PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) != 0;

@@ -22,7 +22,8 @@ using Win32WindowTest = Win32WindowFixture;
 /// A folder of its own under the temporary folder, made current so the file
 /// dialogs start in it; removed with everything in it.
 struct TempFolder {
-    fs::path path = fs::temp_directory_path() / ("vantrel window " + std::to_string(GetCurrentProcessId()));
+    fs::path path =
+        fs::temp_directory_path() / ("vantrel window " + std::to_string(GetCurrentProcessId()));
     fs::path previous = fs::current_path();
     TempFolder() {
         fs::remove_all(path);
@@ -109,7 +110,8 @@ TEST_F(Win32WindowTest, AStoreProblemIsShownInAPlainBoxTheUserCloses) {
 
 TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
     TempFolder folder;
-    const std::string a = folder.file("a.txt"), b = folder.file("b b.txt"), c = folder.file("c.txt");
+    const std::string a = folder.file("a.txt"), b = folder.file("b b.txt"),
+                      c = folder.file("c.txt");
     open({"01-C:\\s\\x.txt"});
     {
         ModalAnswerer answerer(TypeIntoFileDialogs(L"\"a.txt\" \"b b.txt\""));
@@ -126,7 +128,8 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
     click(kMoveUpId);
     click(kMoveUpId);
     click(kMoveDownId);
-    EXPECT_EQ(rows(), (Texts{"01-C:\\s\\x.txt", "02-" + a, "03-" + c + "*", "04-" + b, "05-" + dir}));
+    EXPECT_EQ(rows(),
+              (Texts{"01-C:\\s\\x.txt", "02-" + a, "03-" + c + "*", "04-" + b, "05-" + dir}));
 
     const std::string list = Utf8FromWide((folder.path / "queue.txt").wstring());
     {
@@ -136,8 +139,8 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
         EXPECT_EQ(answerer.seen[1].text, " Your list has been saved to " + list + ".");
         EXPECT_EQ(answerer.seen[1].icon, nullptr);
     }
-    EXPECT_EQ(ReadBytes(folder.path / "queue.txt"),
-              "01-C:\\s\\x.txt\r\n02-" + a + "\r\n03-" + c + "\r\n04-" + b + "\r\n05-" + dir + "\r\n");
+    EXPECT_EQ(ReadBytes(folder.path / "queue.txt"), "01-C:\\s\\x.txt\r\n02-" + a + "\r\n03-" + c +
+                                                        "\r\n04-" + b + "\r\n05-" + dir + "\r\n");
     // Written by hand in the ANSI code page (1252 here): "café".
     WriteBytes(folder.path / "hand.txt", "01-C:\\caf\xE9.txt\r\n02-C:\\b.txt");
     {
@@ -181,13 +184,16 @@ TEST_F(Win32WindowTest, ARunStartsEveryScriptInQueueOrderTwoAtATimeAndFinishes) 
     std::size_t mostOpen = 0;
     click(kStartStopId);
     EXPECT_FALSE(IsWindowEnabled(control(kAddId)));
-    EXPECT_TRUE(PumpUntil([&] {
-        desktop.mapStartedWindows();
-        mostOpen = std::max(mostOpen, desktop.windows.size());
-        if (desktop.windows.size() == 2 || (desktop.started.size() == 3 && !desktop.windows.empty()))
-            desktop.windows.pop_back();  // the oldest ends
-        return textOf(kStartStopId) == kFinishedCaption;
-    }, 60000));
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            desktop.mapStartedWindows();
+            mostOpen = std::max(mostOpen, desktop.windows.size());
+            if (desktop.windows.size() == 2 ||
+                (desktop.started.size() == 3 && !desktop.windows.empty()))
+                desktop.windows.pop_back();  // the oldest ends
+            return textOf(kStartStopId) == kFinishedCaption;
+        },
+        60000));
     EXPECT_EQ(desktop.started, (Texts{"C:\\q\\a.txt", "C:\\q\\b.txt", "C:\\q\\c.txt"}));
     EXPECT_LE(mostOpen, 2u);
     EXPECT_EQ(textOf(kStatusLineId), "Scripts Executed:  3");

@@ -23,7 +23,8 @@ int RunAtDpi(DWORD dpi, const std::wstring& arguments) {
     DWORD before = 0, size = sizeof before;
     const bool had = RegQueryValueExW(desktop, kDpiValue, nullptr, nullptr,
                                       reinterpret_cast<BYTE*>(&before), &size) == ERROR_SUCCESS;
-    RegSetValueExW(desktop, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    RegSetValueExW(desktop, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                   sizeof dpi);
 
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -39,7 +40,8 @@ int RunAtDpi(DWORD dpi, const std::wstring& arguments) {
         GetExitCodeProcess(process.get(), &exitCode);
     }
     if (had)
-        RegSetValueExW(desktop, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof before);
+        RegSetValueExW(desktop, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before),
+                       sizeof before);
     else
         RegDeleteValueW(desktop, kDpiValue);
     RegCloseKey(desktop);
