@@ -58,13 +58,15 @@ TEST_F(QueueLoadTest, EveryEntryIsListedAndTheFirstHundredGetTableRows) {
 }
 
 TEST_F(QueueLoadTest, LoadingAgainKeepsTheRunStatesOfTheEntriesStillThere) {
-    record.createEntryKey("01-/a");
-    record.createEntryKey("02-/b");
+    const std::string a = "01-" + testing::NativePath("/a"), b = "02-" + testing::NativePath("/b"),
+                      added = "00-" + testing::NativePath("/new");
+    record.createEntryKey(EntryKeyName(a));
+    record.createEntryKey(EntryKeyName(b));
     LoadQueue(record, list, table);
     table[1].runState = kExecuted;
-    record.createEntryKey("00-/new");
+    record.createEntryKey(EntryKeyName(added));
     LoadQueue(record, list, table);
-    EXPECT_EQ(list.texts(), (Texts{"00-/new", "01-/a", "02-/b"}));
+    EXPECT_EQ(list.texts(), (Texts{added, a, b}));
     EXPECT_EQ(table[0].runState, "");
     EXPECT_EQ(table[2].runState, kExecuted);
 }
