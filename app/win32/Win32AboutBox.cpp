@@ -144,7 +144,7 @@ INT_PTR CALLBACK AboutBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
         case WM_SETCURSOR:
             return about && about->setLinkCursor(reinterpret_cast<HWND>(wParam));
         case WM_COMMAND:
-            if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED)
+            if (about != nullptr && LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED)
                 about->openProductPage();
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(box, 0);
             return TRUE;

@@ -13,9 +13,6 @@ enum AboutControl : int {
     kAboutCloseId = IDOK,
 };
 
-/// The about box's title, by which tests find the box while it is open.
-inline constexpr wchar_t kAboutBoxTitle[] = L"About Vantrel";
-
 /// Shows a new about box, modal to `owner`, and returns once it is closed.
 /// Its texts come from the program's version information and the shared
 /// about text; the owner's timers go on meanwhile.
