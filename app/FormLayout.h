@@ -46,6 +46,8 @@ inline constexpr TwipRect kConcurrencyBox{2280, 2490, 1095, 315};
 // The second and third lie below the client area, out of sight.
 inline constexpr TwipRect kStatusLines[3] = {
     {240, 3480, 4815, 255}, {240, 3840, 4815, 255}, {240, 4200, 4815, 255}};
+/// "Running:  2 of 3", right of the concurrency box, while the run messages are off.
+inline constexpr TwipRect kRunningLine{3480, 2520, 1815, 255};
 }  // namespace main_form
 
 namespace about_form {

@@ -11,7 +11,8 @@ namespace vantrel {
 /// The main window as its start-up and the run see it.
 class MainView : public RunView {
 public:
-    virtual ListBox& queueList() = 0;
+    /// Checks or clears the menu item that switches the run messages on.
+    virtual void setRunMessagesChecked(bool checked) = 0;
     /// Shows the concurrency without storing it.
     virtual void setConcurrencyText(std::string_view text) = 0;
     virtual void setPartialWindowTitle(std::string_view title) = 0;

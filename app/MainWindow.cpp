@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include "about/AboutBox.h"
+#include "app/FocusedRowDelegate.h"
 #include "app/LocalFileDrops.h"
 #include "app/NoCurrentRowFromFocus.h"
 #include "app/TwipLayout.h"
@@ -96,6 +97,9 @@ void MainWindow::createControls() {
         statusLines_[i]->setTextFormat(Qt::PlainText);
     }
 
+    runningLine_ = Named(new QLabel(client_), "lblRunning");
+    runningLine_->setTextFormat(Qt::PlainText);
+
     launchTimer_.setInterval(30);
     completionTimer_.setInterval(3000);
 }
@@ -121,6 +125,7 @@ void MainWindow::placeControls() {
         {statusLines_[0], kStatusLines[0]},
         {statusLines_[1], kStatusLines[1]},
         {statusLines_[2], kStatusLines[2]},
+        {runningLine_, kRunningLine},
     });
     client_->setFixedSize(scale.size(kClient));
 }
@@ -129,6 +134,11 @@ void MainWindow::createMenus() {
     QMenu* listsMenu = Named(menuBar()->addMenu(QStringLiteral("Lists")), "mnuLists");
     Named(listsMenu->addAction(QStringLiteral("Export List")), "mnuListsExport");
     Named(listsMenu->addAction(QStringLiteral("Import List")), "mnuListsImport");
+    QMenu* optionsMenu = Named(menuBar()->addMenu(QStringLiteral("Options")), "mnuOptions");
+    runMessagesAction_ =
+        Named(optionsMenu->addAction(QStringLiteral("Show Run Messages")), "mnuOptionsShowRunMessages");
+    runMessagesAction_->setCheckable(true);
+    runMessagesAction_->setChecked(true);
     QMenu* helpMenu = Named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
     QAction* aboutAction = Named(helpMenu->addAction(QStringLiteral("About")), "mnuAbout");
     connect(aboutAction, &QAction::triggered, this, &MainWindow::showAboutBox);
@@ -142,6 +152,8 @@ void MainWindow::connectEvents() {
     connect(&completionTimer_, &QTimer::timeout, this, [&run] { run.onCompletionTick(); });
     // Only a choice the user makes is stored, not the one start-up shows.
     connect(concurrencyBox_, &QComboBox::activated, this, [this] { core_.onConcurrencyChosen(); });
+    connect(runMessagesAction_, &QAction::triggered, this,
+            [this](bool checked) { core_.onRunMessagesChosen(checked); });
 }
 
 void MainWindow::applyLook() {
@@ -158,6 +170,10 @@ void MainWindow::applyLook() {
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The controls have fixed places, so the user does not resize the window.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    // Long paths keep their start and their file name; the tooltip has the whole.
+    queueListWidget_->setTextElideMode(Qt::ElideMiddle);
+    queueListWidget_->setItemDelegate(new FocusedRowDelegate(*queueListWidget_));
 }
 
 void MainWindow::connectQueueEditing() {
@@ -223,6 +239,10 @@ void MainWindow::setEditingEnabled(bool enabled) {
 }
 
 void MainWindow::setStatus(std::string_view text) { statusLines_[0]->setText(FromUtf8(text)); }
+
+void MainWindow::setRunningText(std::string_view text) { runningLine_->setText(FromUtf8(text)); }
+
+void MainWindow::setRunMessagesChecked(bool checked) { runMessagesAction_->setChecked(checked); }
 
 void MainWindow::setLaunchTimerOn(bool on) { on ? launchTimer_.start() : launchTimer_.stop(); }
 

@@ -42,10 +42,12 @@ public:
     void setRunCaption(std::string_view caption) override;
     void setEditingEnabled(bool enabled) override;
     void setStatus(std::string_view text) override;
+    void setRunningText(std::string_view text) override;
     void setLaunchTimerOn(bool on) override;
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;
     ListBox& queueList() override { return queueList_; }
+    void setRunMessagesChecked(bool checked) override;
     void setConcurrencyText(std::string_view text) override;
     void setPartialWindowTitle(std::string_view title) override;
     void setListHorizontalExtent(int pixels) override;
@@ -85,6 +87,8 @@ private:
     QLabel* concurrencyHeading_;
     QComboBox* concurrencyBox_;
     std::array<QLabel*, 3> statusLines_;
+    QLabel* runningLine_;
+    QAction* runMessagesAction_ = nullptr;
     QTimer launchTimer_;
     QTimer completionTimer_;
 

@@ -8,6 +8,7 @@ namespace {
 
 constexpr const char* kConcurrencyValue = "Id";
 constexpr const char* kDefaultConcurrency = "1";
+constexpr const char* kRunMessagesValue = "ShowRunMessages";
 constexpr const char* kPartialWindowTitle = "esscmd.exe";
 constexpr double kListExtentTwips = 500;
 
@@ -34,7 +35,7 @@ MainWindowLogic::MainWindowLogic(ProgramState& state, SettingsKeys& settings, Ma
       settings_(settings),
       view_(view),
       record_(settings, kQueueRecordKeyPath),
-      run_(state, view, windows, launcher),
+      run_(state, view, windows, launcher, journal_),
       storeProblem_(std::move(storeProblem)) {}
 
 void MainWindowLogic::load() {
@@ -45,6 +46,7 @@ void MainWindowLogic::load() {
     settings_.createKey(state_.queueRecordKeyPath);
     LoadQueue(record_, view_.queueList(), state_.scriptTable);
     restoreConcurrency();
+    restoreRunMessages();
     view_.setPartialWindowTitle(kPartialWindowTitle);
     view_.setListHorizontalExtent(ListHorizontalExtent(view_.twipsPerPixel()));
 }
@@ -60,6 +62,19 @@ void MainWindowLogic::restoreConcurrency() {
 void MainWindowLogic::onConcurrencyChosen() {
     settings_.setStringValue(state_.settingsKeyPath, kConcurrencyValue,
                              view_.concurrencyText());
+}
+
+void MainWindowLogic::restoreRunMessages() {
+    // Only "0" switches them off: the boxes are the program's own way, and
+    // any other value edited by hand keeps them.
+    const bool shown = settings_.stringValue(state_.settingsKeyPath, kRunMessagesValue, "1") != "0";
+    view_.setRunMessagesChecked(shown);
+    run_.setRunMessagesShown(shown);
+}
+
+void MainWindowLogic::onRunMessagesChosen(bool shown) {
+    settings_.setStringValue(state_.settingsKeyPath, kRunMessagesValue, shown ? "1" : "0");
+    run_.setRunMessagesShown(shown);
 }
 
 }  // namespace vantrel

@@ -28,17 +28,21 @@ public:
     void load();
     /// Stores the concurrency exactly as shown, at once.
     void onConcurrencyChosen();
+    /// Switches the run's message boxes on or off and stores the choice at once.
+    void onRunMessagesChosen(bool shown);
 
     RunController& run() { return run_; }
     QueueRecord& queueRecord() { return record_; }
 
 private:
     void restoreConcurrency();
+    void restoreRunMessages();
 
     ProgramState& state_;
     SettingsKeys& settings_;
     MainView& view_;
     QueueRecord record_;
+    RunJournal journal_{DefaultJournalFolder()};
     RunController run_;
     std::optional<StoreProblem> storeProblem_;
 };

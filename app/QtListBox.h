@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 
+#include "app/ProgressMarks.h"
 #include "queue/ListBox.h"
 
 namespace vantrel {
@@ -24,6 +25,13 @@ public:
     bool isSelected(int index) const override { return list_.item(index)->isSelected(); }
     void setSelected(int index, bool selected) override { list_.item(index)->setSelected(selected); }
     int currentIndex() const override { return list_.currentRow(); }
+    void setRowProgress(int index, RowProgress progress, std::string_view tooltip) override {
+        QListWidgetItem* item = list_.item(index);
+        item->setIcon(ProgressMark(progress));
+        // Escaped, so that a path such as "<b>x" shows as it is written.
+        const QString text = QString::fromUtf8(tooltip.data(), static_cast<qsizetype>(tooltip.size()));
+        item->setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped()));
+    }
 
 private:
     QListWidget& list_;

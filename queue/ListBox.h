@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "queue/ScriptTable.h"
+
 namespace vantrel {
 
 /// The queue list as the core sees it: rows of entry texts, each selectable,
@@ -20,6 +22,9 @@ public:
     virtual void setSelected(int index, bool selected) = 0;
     /// The current row, or -1 when there is none.
     virtual int currentIndex() const = 0;
+    /// Marks the row with its script's progress; the tooltip is plain text,
+    /// lines separated by "\n", and names the full path however the row is cut.
+    virtual void setRowProgress(int index, RowProgress progress, std::string_view tooltip) = 0;
 };
 
 }  // namespace vantrel

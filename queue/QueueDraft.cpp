@@ -1,6 +1,7 @@
 #include "queue/QueueDraft.h"
 
 #include "queue/QueueEntry.h"
+#include "queue/ScriptProgress.h"
 
 namespace vantrel {
 
@@ -30,15 +31,15 @@ std::string RenumberKey(QueueRecord& record, const std::string& name, int delta)
 QueueDraft::QueueDraft(const ListBox& list, const ScriptTable& table) {
     rows_.reserve(list.count());
     for (int row = 0; row < list.count(); ++row) {
-        const std::string runState = row < kScriptTableRows ? table[row].runState : std::string();
-        rows_.push_back({list.text(row), list.isSelected(row), runState});
+        const ScriptRow tableRow = row < kScriptTableRows ? table[row] : ScriptRow{};
+        rows_.push_back({list.text(row), list.isSelected(row), tableRow.runState, tableRow.progress});
     }
 }
 
 void QueueDraft::appendEntry(QueueRecord& record, const std::string& path) {
     const std::string entryText = EntryText(count() + 1, path);
     record.createEntryKey(EntryKeyName(entryText));
-    rows_.push_back({entryText, false, ""});
+    rows_.push_back({entryText, false, "", {}});
 }
 
 void QueueDraft::appendEntries(QueueRecord& record, const std::vector<std::string>& paths) {
@@ -91,6 +92,7 @@ bool QueueDraft::exchangeScripts(QueueRecord& record, int upper, int lower) {
     top.text = newTop;
     bottom.text = newBottom;
     std::swap(top.runState, bottom.runState);
+    std::swap(top.progress, bottom.progress);
     return true;
 }
 
@@ -111,10 +113,11 @@ void QueueDraft::showIn(ListBox& list, ScriptTable& table) const {
         else if (list.text(row) != rows_[row].text)
             list.setText(row, rows_[row].text);
         if (list.isSelected(row) != rows_[row].selected) list.setSelected(row, rows_[row].selected);
+        ShowRowProgress(list, row, rows_[row].text, rows_[row].progress);
     }
     table = ScriptTable{};
     for (int row = 0; row < count() && row < kScriptTableRows; ++row)
-        table[row] = {rows_[row].text, rows_[row].runState};
+        table[row] = {rows_[row].text, rows_[row].runState, rows_[row].progress};
 }
 
 }  // namespace vantrel

@@ -16,9 +16,10 @@ enum class MoveDirection { Up, Down };
 /// (inside the command's transaction); the list and the script table see the
 /// draft only when it is shown, after the record has been committed.
 ///
-/// A run state belongs to its entry: it moves and goes with it, so a script
-/// that has run is never started again because the queue was edited, and an
-/// entry that has not run is never passed over.
+/// A run state, and the progress the list shows, belong to their entry: they
+/// move and go with it, so a script that has run is never started again
+/// because the queue was edited, and an entry that has not run is never
+/// passed over.
 class QueueDraft {
 public:
     QueueDraft(const ListBox& list, const ScriptTable& table);
@@ -45,6 +46,7 @@ private:
         std::string text;
         bool selected = false;
         std::string runState;
+        ScriptProgress progress;
     };
 
     int count() const { return static_cast<int>(rows_.size()); }

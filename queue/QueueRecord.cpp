@@ -3,6 +3,7 @@
 #include <map>
 
 #include "queue/QueueEntry.h"
+#include "queue/ScriptProgress.h"
 
 namespace vantrel {
 
@@ -29,16 +30,21 @@ void QueueRecord::renumberEntryKey(std::string_view oldKeyName, std::string_view
 }
 
 void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table) {
-    std::map<std::string, std::string> runStates;
+    std::map<std::string, ScriptRow> kept;
     for (const ScriptRow& row : table)
-        if (!row.entryText.empty()) runStates[row.entryText] = row.runState;
+        if (!row.entryText.empty()) kept[row.entryText] = row;
     list.clear();
     table = ScriptTable{};
     const std::vector<std::string> names = record.names();
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string entryText = EntryTextFromKeyName(names[i]);
         list.append(entryText);
-        if (i < table.size()) table[i] = {entryText, runStates[entryText]};
+        ScriptRow row{entryText, "", {}};
+        if (i < table.size()) {
+            row = {entryText, kept[entryText].runState, kept[entryText].progress};
+            table[i] = row;
+        }
+        ShowRowProgress(list, static_cast<int>(i), entryText, row.progress);
     }
 }
 

@@ -42,7 +42,7 @@ private:
 
 /// Makes the list and the table show the record, in record order, so that the
 /// queue shown is the queue kept. An entry already in the table keeps its run
-/// state; entries past the table's last row are listed but never run.
+/// state and its progress; entries past the table's last row are listed but never run.
 void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table);
 
 }  // namespace vantrel

@@ -1,15 +1,40 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <string>
 #include <string_view>
 
 namespace vantrel {
 
-/// One row of the script table: the entry text and its run state.
+using WallTime = std::chrono::system_clock::time_point;
+
+/// Where a queued script stands in the run, as its row in the list shows it.
+enum class RowProgress {
+    Waiting,   ///< not started in this program run
+    Started,   ///< launched; its window has not shown yet
+    Running,   ///< a window carrying its command line is open
+    Done,      ///< its window has closed
+    NotShown,  ///< no window showed within the grace period after the launch
+};
+
+/// What the list shows of a script's run. It belongs to the entry and
+/// travels with it, as the run state does.
+struct ScriptProgress {
+    RowProgress state = RowProgress::Waiting;
+    /// Which of the run controller's launches this row shows; -1 for none.
+    int launch = -1;
+    WallTime startedAt{};
+    WallTime endedAt{};  ///< set once Done
+
+    bool operator==(const ScriptProgress&) const = default;
+};
+
+/// One row of the script table: the entry text, its run state and progress.
 struct ScriptRow {
     std::string entryText;
     std::string runState;  // "" or kExecuted
+    ScriptProgress progress{};
 };
 
 constexpr int kScriptTableRows = 100;

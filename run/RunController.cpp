@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
+#include <utility>
 
 #include "queue/QueueEntry.h"
+#include "queue/ScriptProgress.h"
 #include "run/WindowTitleSearch.h"
 
 namespace vantrel {
@@ -13,6 +16,10 @@ namespace {
 // Counts the windows that carry this command line in their title.
 std::int32_t WindowsCarrying(const std::vector<TopLevelWindow>& walk, std::string_view commandLine) {
     return WindowTitleSearch::countMatchingWindows(walk, commandLine, MatchContains);
+}
+
+bool StillRunning(RowProgress state) {
+    return state == RowProgress::Started || state == RowProgress::Running;
 }
 
 // Clears the flag however the guarded call ends.
@@ -32,8 +39,26 @@ std::string CommandLine(std::string_view scriptPath) {
 }
 
 RunController::RunController(ProgramState& state, RunView& view, WindowList& windows,
-                             Launcher& launcher, Clock clock)
-    : state_(state), view_(view), windows_(windows), launcher_(launcher), clock_(std::move(clock)) {}
+                             Launcher& launcher, RunJournal& journal, Clock clock,
+                             WallClock wallClock)
+    : state_(state),
+      view_(view),
+      windows_(windows),
+      launcher_(launcher),
+      journal_(journal),
+      clock_(std::move(clock)),
+      wallClock_(std::move(wallClock)) {}
+
+RunController::~RunController() {
+    for (const Launch& launch : launches_) {
+        if (!StillRunning(launch.state)) continue;
+        try {
+            writeJournal(launch);
+        } catch (const JournalError&) {
+            // Nobody is left to tell; the run itself was never held up by the journal.
+        }
+    }
+}
 
 int RunController::concurrency() {
     const std::string text = view_.concurrencyText();
@@ -62,6 +87,7 @@ void RunController::onStartStopClicked() {
 }
 
 void RunController::start() {
+    journalProblemShown_ = false;
     view_.setLaunchTimerOn(true);
     view_.setRunCaption(kStopCaption);
     view_.setEditingEnabled(false);
@@ -78,6 +104,8 @@ void RunController::finish() {
     view_.setLaunchTimerOn(false);
     view_.setRunCaption(kFinishedCaption);
     view_.setEditingEnabled(true);
+    // The list and the journal learn when the last scripts end from the monitor's walks.
+    if (anyStillRunning()) view_.setMonitorTimerOn(true);
 }
 
 void RunController::onLaunchTick() { checkAndLaunch(partialTitle(), MatchContains); }
@@ -89,26 +117,35 @@ void RunController::onActivateClicked() {
         checkAndLaunch(partialTitle(), MatchContains);
 }
 
-std::int32_t RunController::pendingLaunches(const std::vector<TopLevelWindow>& walk) {
-    const auto now = clock_();
-    std::erase_if(pending_, [&](const PendingLaunch& launch) {
-        return now - launch.startedAt >= kWindowGrace ||
-               WindowsCarrying(walk, launch.commandLine) > launch.windowsBefore;
-    });
-    return static_cast<std::int32_t>(pending_.size());
+std::int32_t RunController::pendingLaunches() const {
+    return static_cast<std::int32_t>(
+        std::count_if(launches_.begin(), launches_.end(),
+                      [](const Launch& launch) { return launch.state == RowProgress::Started; }));
+}
+
+bool RunController::anyStillRunning() const {
+    return std::any_of(launches_.begin(), launches_.end(),
+                       [](const Launch& launch) { return StillRunning(launch.state); });
 }
 
 void RunController::checkAndLaunch(std::string_view partialTitle, std::int16_t mode) {
     // The message boxes below let ticks through; a second check inside the
     // first would show stale counts and could start one script too many.
     if (checking_) return;
-    Guard guard(checking_);
-    view_.showNotice(
-        std::to_string(WindowTitleSearch::countMatchingWindows(windows_, partialTitle, mode)));
-    // The box may have stayed open for any time: decide on the windows as they are now.
-    const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-    const std::int32_t running = WindowTitleSearch::countMatchingWindows(walk, partialTitle, mode);
-    if (running + pendingLaunches(walk) < concurrency()) launchNextScript();
+    {
+        Guard guard(checking_);
+        if (messagesShown_)
+            view_.showNotice(
+                std::to_string(WindowTitleSearch::countMatchingWindows(windows_, partialTitle, mode)));
+        // The box may have stayed open for any time: decide on the windows as they are now.
+        const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
+        const std::int32_t running = WindowTitleSearch::countMatchingWindows(walk, partialTitle, mode);
+        followLaunches(walk);
+        showRunning(running);
+        if (running + pendingLaunches() < concurrency()) launchNextScript();
+    }
+    // Told once the check is over, so the run goes on while the box is open.
+    showJournalProblem();
 }
 
 void RunController::launchNextScript() {
@@ -117,39 +154,137 @@ void RunController::launchNextScript() {
         return row.entryText.empty() || row.runState.empty();
     });
     if (next == table.end() || next->entryText.empty()) return finish();
+    // Marked before the box: an entry moved while it is open takes its marks along.
+    const int id = static_cast<int>(launches_.size());
     next->runState = kExecuted;
+    next->progress = {RowProgress::Started, id, {}, {}};
 
-    const std::string scriptPath = ScriptPath(next->entryText);
-    const std::string commandLine = CommandLine(scriptPath);
-    view_.showNotice(commandLine);
-    if (!launch(commandLine, scriptPath)) {
-        next->runState.clear();
+    const std::string entryText = next->entryText;
+    const std::string commandLine = CommandLine(ScriptPath(entryText));
+    if (messagesShown_) view_.showNotice(commandLine);
+    if (!launch(commandLine, entryText)) {
+        undoMarking(id);
         return stop();
     }
     ++started_;
+    showProgress(id);
     view_.setStatus("Scripts Executed:  " + std::to_string(started_));
 }
 
-bool RunController::launch(const std::string& commandLine, const std::string& scriptPath) {
+bool RunController::launch(const std::string& commandLine, const std::string& entryText) {
     const std::int32_t windowsBefore = WindowsCarrying(windows_.topLevelWindows(), commandLine);
     try {
-        launcher_.startScript(commandLine, scriptPath);
+        launcher_.startScript(commandLine, ScriptPath(entryText));
     } catch (const LaunchError& error) {
         view_.showNotice(error.what());
         return false;
     }
-    pending_.push_back({commandLine, windowsBefore, clock_()});
+    launches_.push_back({entryText, commandLine, windowsBefore, clock_(), wallClock_(),
+                         std::nullopt, std::nullopt, RowProgress::Started});
     return true;
+}
+
+int RunController::rowOf(int id) const {
+    const ScriptTable& table = state_.scriptTable;
+    const auto row = std::find_if(table.begin(), table.end(),
+                                  [id](const ScriptRow& r) { return r.progress.launch == id; });
+    return row == table.end() ? -1 : static_cast<int>(row - table.begin());
+}
+
+void RunController::undoMarking(int id) {
+    const int row = rowOf(id);
+    if (row < 0) return;
+    ScriptRow& marked = state_.scriptTable[row];
+    marked.runState.clear();
+    marked.progress = {};
+    showRow(row);
+}
+
+void RunController::showProgress(int id) {
+    const int row = rowOf(id);
+    if (row < 0) return;
+    const Launch& launch = launches_[id];
+    state_.scriptTable[row].progress = {launch.state, id, launch.startedAt,
+                                        launch.endedAt.value_or(WallTime{})};
+    showRow(row);
+}
+
+void RunController::showRow(int row) {
+    ListBox& list = view_.queueList();
+    if (row < list.count())
+        ShowRowProgress(list, row, state_.scriptTable[row].entryText, state_.scriptTable[row].progress);
+}
+
+void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
+    const auto now = clock_();
+    for (int id = 0; id < static_cast<int>(launches_.size()); ++id) {
+        if (launches_[id].state != RowProgress::Started) continue;
+        if (WindowsCarrying(walk, launches_[id].commandLine) > launches_[id].windowsBefore) {
+            launches_[id].windowSeenAt = wallClock_();
+            launches_[id].state = RowProgress::Running;
+            showProgress(id);
+        } else if (now - launches_[id].launchedAt >= kWindowGrace) {
+            settle(id, RowProgress::NotShown);
+        }
+    }
+    endRunningLaunches(walk);
+}
+
+void RunController::endRunningLaunches(const std::vector<TopLevelWindow>& walk) {
+    // Titles tell scripts apart by command line only: when a script queued
+    // more than once has fewer windows open than launches running, the
+    // earliest started are taken to have ended.
+    std::map<std::string, std::int32_t> surplus;
+    for (const Launch& launch : launches_)
+        if (launch.state == RowProgress::Running) ++surplus[launch.commandLine];
+    for (auto& [commandLine, count] : surplus) count -= WindowsCarrying(walk, commandLine);
+    for (int id = 0; id < static_cast<int>(launches_.size()); ++id)
+        if (launches_[id].state == RowProgress::Running && surplus[launches_[id].commandLine]-- > 0)
+            settle(id, RowProgress::Done);
+}
+
+void RunController::settle(int id, RowProgress state) {
+    launches_[id].state = state;
+    if (state == RowProgress::Done) launches_[id].endedAt = wallClock_();
+    showProgress(id);
+    try {
+        writeJournal(launches_[id]);
+    } catch (const JournalError& error) {
+        if (std::exchange(journalProblemShown_, true)) return;
+        journalProblem_ = "The run journal cannot be written: " + std::string(error.what()) +
+                          ".\n\nThe run goes on; the times of this run's scripts are not kept.";
+    }
+}
+
+void RunController::writeJournal(const Launch& launch) {
+    journal_.append({launch.entryText, ScriptPath(launch.entryText), launch.startedAt,
+                     launch.windowSeenAt, launch.endedAt});
+}
+
+void RunController::showJournalProblem() {
+    if (!journalProblem_.empty()) view_.showNotice(std::exchange(journalProblem_, {}));
+}
+
+void RunController::showRunning(std::int32_t running) {
+    view_.setRunningText(messagesShown_ ? std::string()
+                                        : "Running:  " + std::to_string(running) + " of " +
+                                              std::to_string(concurrency()));
 }
 
 void RunController::onCompletionTick() {
     const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-    const std::int32_t running =
-        WindowTitleSearch::countMatchingWindows(walk, partialTitle(), MatchContains) +
-        pendingLaunches(walk);
-    const std::int32_t completed = std::max(started_ - running, 0);
-    view_.setStatus("Scripts Completed:  " + std::to_string(completed));
-    if (running == 0) view_.setMonitorTimerOn(false);
+    followLaunches(walk);
+    const std::int32_t matching =
+        WindowTitleSearch::countMatchingWindows(walk, partialTitle(), MatchContains);
+    showRunning(matching);
+    if (view_.runCaption() == kFinishedCaption) {
+        if (!anyStillRunning()) view_.setMonitorTimerOn(false);
+    } else {
+        const std::int32_t running = matching + pendingLaunches();
+        view_.setStatus("Scripts Completed:  " + std::to_string(std::max(started_ - running, 0)));
+        if (running == 0) view_.setMonitorTimerOn(false);
+    }
+    showJournalProblem();
 }
 
 }  // namespace vantrel

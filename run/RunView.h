@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "queue/ListBox.h"
 #include "queue/Notice.h"
 
 namespace vantrel {
@@ -28,6 +29,11 @@ public:
     virtual void setEditingEnabled(bool enabled) = 0;
     /// The first status line.
     virtual void setStatus(std::string_view text) = 0;
+    /// How many scripts run of how many may, shown while the run messages are
+    /// off ("Running:  2 of 3"); empty hides it.
+    virtual void setRunningText(std::string_view text) = 0;
+    /// The queue, whose rows show their scripts' progress.
+    virtual ListBox& queueList() = 0;
     /// The 30 ms launch tick.
     virtual void setLaunchTimerOn(bool on) = 0;
     /// The 3 s completion monitor.

@@ -22,6 +22,8 @@ public:
     std::string caption{kStartCaption};
     bool editingEnabled = true;
     std::string status;
+    std::string runningText;
+    bool runMessagesChecked = true;
     bool launchTimerOn = false;
     bool monitorTimerOn = false;
     bool closed = false;
@@ -40,6 +42,8 @@ public:
     void setRunCaption(std::string_view text) override { caption = text; }
     void setEditingEnabled(bool enabled) override { editingEnabled = enabled; }
     void setStatus(std::string_view text) override { status = text; }
+    void setRunningText(std::string_view text) override { runningText = text; }
+    void setRunMessagesChecked(bool checked) override { runMessagesChecked = checked; }
     void setLaunchTimerOn(bool on) override { launchTimerOn = on; }
     void setMonitorTimerOn(bool on) override { monitorTimerOn = on; }
     void closeWindow() override { closed = true; }

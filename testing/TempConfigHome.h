@@ -7,13 +7,15 @@
 namespace vantrel::testing {
 
 /// A fresh temporary folder that stands in for the user's configuration home
-/// while it lives, so no test ever touches the real store.
+/// and state home while it lives, so no test ever touches the real store or
+/// the real run journal.
 class TempConfigHome {
 public:
     TempConfigHome() {
         std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
         setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+        setenv("XDG_STATE_HOME", (path_ / "state").c_str(), 1);
     }
     ~TempConfigHome() {
         std::error_code ignored;
@@ -24,6 +26,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path storeFile() const { return path_ / "vantrel" / "registry.sqlite3"; }
+    std::filesystem::path journalFolder() const { return path_ / "state" / "vantrel"; }
 
 private:
     std::filesystem::path path_;

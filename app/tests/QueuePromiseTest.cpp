@@ -96,10 +96,11 @@ struct Program {
     ScriptedPrompt prompt;
     ScriptedFileChooser chooser;
     QueueEditor editor{state, record, view.list, view, prompt, chooser};
+    RunJournal journal{DefaultJournalFolder()};
     RunController run;
 
     Program(SimulatedDesktop& desktop, const Clock::time_point& now)
-        : run(state, view, desktop, desktop, [&now] { return now; }) {
+        : run(state, view, desktop, desktop, journal, [&now] { return now; }) {
         view.title = "esscmd.exe";
         view.concurrency = "2";
         LoadQueue(record, view.list, state.scriptTable);

@@ -4,6 +4,7 @@
 #include "run/RunController.h"
 #include "testing/FakeDesktop.h"
 #include "testing/FakeMainView.h"
+#include "testing/TempFolder.h"
 
 namespace vantrel {
 namespace {
@@ -11,21 +12,34 @@ namespace {
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
+/// The wall-clock time a steady time stands for in these tests: the steady
+/// clock's zero is an evening in December.
+WallTime WallAt(std::chrono::steady_clock::time_point steady) {
+    constexpr auto kEvening = std::chrono::sys_days{std::chrono::year{2026} / 12 / 6} + 20h;
+    return WallTime(std::chrono::duration_cast<WallTime::duration>(kEvening.time_since_epoch() +
+                                                                 steady.time_since_epoch()));
+}
+
 class RunControllerTest : public ::testing::Test {
 protected:
     ProgramState state;
     testing::FakeMainView view;
     testing::FakeDesktop desktop;
     std::chrono::steady_clock::time_point now{};
-    RunController run{state, view, desktop, desktop, [this] { return now; }};
+    testing::TempFolder folder;
+    RunJournal journal{folder.path() / "journal"};
+    RunController run{state, view, desktop, desktop, journal, [this] { return now; },
+                      [this] { return WallAt(now); }};
 
     RunControllerTest() {
         view.title = "esscmd.exe";
         view.concurrency = "1";
     }
     void queue(const Strings& paths) {
-        for (std::size_t i = 0; i < paths.size(); ++i)
+        for (std::size_t i = 0; i < paths.size(); ++i) {
             state.scriptTable[i].entryText = EntryText(static_cast<int>(i) + 1, paths[i]);
+            view.list.append(state.scriptTable[i].entryText);
+        }
     }
     void tick() { run.onLaunchTick(); }
 };
