@@ -1,0 +1,94 @@
+// The run journal on real files: what a spreadsheet reading it gets, across
+// program starts and days, and what happens where it cannot be written.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "queue/LocalTime.h"
+#include "run/RunJournal.h"
+#include "testing/TempFolder.h"
+
+namespace vantrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Read(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+class RunJournalTest : public ::testing::Test {
+protected:
+    testing::TempFolder temp;
+    std::filesystem::path folder = temp.path() / "state" / "vantrel";
+    // Noon, so that no time zone moves it to another day.
+    WallTime noon = std::chrono::sys_days{std::chrono::year{2026} / 12 / 6} + 12h;
+
+    JournalLine line(std::string entryText, WallTime startedAt) {
+        return {entryText, entryText.substr(3), startedAt, startedAt + 1s, startedAt + 61s};
+    }
+};
+
+TEST_F(RunJournalTest, EachDayHasAFileWithOneHeaderAndOneLinePerScriptAcrossProgramStarts) {
+    RunJournal(folder).append(line("01-/calc/a.txt", noon));
+    RunJournal journal(folder);
+    journal.append(line("02-/calc/b.txt", noon + 2h));
+    journal.append({"03-/calc/c.txt", "/calc/c.txt", noon + 3h, std::nullopt, std::nullopt});
+    journal.append(line("04-/calc/d.txt", noon + 24h));
+
+    const auto iso = [](WallTime time) { return IsoLocalTime(time); };
+    EXPECT_EQ(journal.fileFor(noon), folder / "journal-2026-12-06.tsv");
+    EXPECT_EQ(Read(folder / "journal-2026-12-06.tsv"),
+              std::string(kJournalHeader) + "\r\n" +
+                  "01-/calc/a.txt\t/calc/a.txt\t" + iso(noon) + "\t" + iso(noon + 1s) + "\t" +
+                  iso(noon + 61s) + "\t61.0\r\n" +
+                  "02-/calc/b.txt\t/calc/b.txt\t" + iso(noon + 2h) + "\t" + iso(noon + 2h + 1s) +
+                  "\t" + iso(noon + 2h + 61s) + "\t61.0\r\n" +
+                  "03-/calc/c.txt\t/calc/c.txt\t" + iso(noon + 3h) + "\t\t\t\r\n");
+    EXPECT_EQ(Read(folder / "journal-2026-12-07.tsv"),
+              std::string(kJournalHeader) + "\r\n" + "04-/calc/d.txt\t/calc/d.txt\t" +
+                  iso(noon + 24h) + "\t" + iso(noon + 24h + 1s) + "\t" + iso(noon + 24h + 61s) +
+                  "\t61.0\r\n");
+}
+
+TEST_F(RunJournalTest, TabsAndLineEndsInPathsBecomeSpacesAndOtherBytesStay) {
+    RunJournal journal(folder);
+    const std::string odd = "01-/s/a\tb\nc\rd \xC3\xA9 \xFF \"q\" =1+1";
+    journal.append(line(odd, noon));
+    const std::string text = Read(journal.fileFor(noon));
+    const std::string body = text.substr(text.find("\r\n") + 2);
+    EXPECT_EQ(std::count(body.begin(), body.end(), '\t'), 5);
+    EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 1);
+    EXPECT_TRUE(body.starts_with("01-/s/a b c d \xC3\xA9 \xFF \"q\" =1+1\t/s/a b c d"));
+}
+
+TEST_F(RunJournalTest, SecondsAreTenthsAndNeverBelowZero) {
+    EXPECT_EQ(SecondsText(12345ms), "12.3");
+    EXPECT_EQ(SecondsText(60ms), "0.1");
+    EXPECT_EQ(SecondsText(0ms), "0.0");
+    EXPECT_EQ(SecondsText(-3s), "0.0");
+    EXPECT_EQ(SecondsText(std::chrono::hours(30)), "108000.0");
+}
+
+TEST_F(RunJournalTest, AFolderThatCannotBeMadeOrAFileThatIsAFolderIsAnError) {
+    std::ofstream(temp.path() / "state") << "a file where the folder should be";
+    try {
+        RunJournal(folder).append(line("01-/a", noon));
+        FAIL() << "no error";
+    } catch (const JournalError& error) {
+        EXPECT_NE(std::string(error.what()).find(folder.string()), std::string::npos);
+    }
+    std::filesystem::remove(temp.path() / "state");
+
+    RunJournal journal(folder);
+    std::filesystem::create_directories(journal.fileFor(noon));
+    EXPECT_THROW(journal.append(line("01-/a", noon)), JournalError);
+    EXPECT_NO_THROW(journal.append(line("01-/a", noon + 24h)));
+}
+
+}  // namespace
+}  // namespace vantrel
