@@ -179,7 +179,7 @@ bool RunController::launch(const std::string& commandLine, const std::string& en
         view_.showNotice(error.what());
         return false;
     }
-    launches_.push_back({entryText, commandLine, windowsBefore, clock_(), wallClock_(),
+    launches_.push_back({entryText, commandLine, windowsBefore, ++events_, 0, clock_(), wallClock_(),
                          std::nullopt, std::nullopt, RowProgress::Started});
     return true;
 }
@@ -219,7 +219,8 @@ void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
     const auto now = clock_();
     for (int id = 0; id < static_cast<int>(launches_.size()); ++id) {
         if (launches_[id].state != RowProgress::Started) continue;
-        if (WindowsCarrying(walk, launches_[id].commandLine) > launches_[id].windowsBefore) {
+        if (unclaimedWindows(walk, id) > 0) {
+            launches_[id].seenAs = ++events_;
             launches_[id].windowSeenAt = wallClock_();
             launches_[id].state = RowProgress::Running;
             showProgress(id);
@@ -228,6 +229,19 @@ void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
         }
     }
     endRunningLaunches(walk);
+}
+
+std::int32_t RunController::unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const {
+    // A window of the same script that showed after this launch may be
+    // another launch's, queued twice; once that one has been seen, it is not
+    // taken for this one's too.
+    const Launch& launch = launches_[id];
+    const auto claimed = std::count_if(launches_.begin(), launches_.end(), [&](const Launch& other) {
+        return &other != &launch && other.state == RowProgress::Running &&
+               other.commandLine == launch.commandLine && other.seenAs > launch.launchedAs;
+    });
+    return WindowsCarrying(walk, launch.commandLine) - launch.windowsBefore -
+           static_cast<std::int32_t>(claimed);
 }
 
 void RunController::endRunningLaunches(const std::vector<TopLevelWindow>& walk) {

@@ -67,6 +67,10 @@ private:
         std::string entryText;
         std::string commandLine;
         std::int32_t windowsBefore = 0;
+        /// When it was launched and when its window was seen, in the order of
+        /// the run's events.
+        std::uint64_t launchedAs = 0;
+        std::uint64_t seenAs = 0;
         std::chrono::steady_clock::time_point launchedAt;
         WallTime startedAt;
         std::optional<WallTime> windowSeenAt;
@@ -87,6 +91,9 @@ private:
     std::int32_t pendingLaunches() const;
     bool anyStillRunning() const;
     void followLaunches(const std::vector<TopLevelWindow>& walk);
+    /// Windows carrying the launch's command line that showed since it
+    /// started and that no other launch has been seen by.
+    std::int32_t unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const;
     void endRunningLaunches(const std::vector<TopLevelWindow>& walk);
     void settle(int id, RowProgress state);
     void showProgress(int id);
@@ -106,6 +113,7 @@ private:
     bool journalProblemShown_ = false;
     std::string journalProblem_;
     std::int32_t started_ = 0;
+    std::uint64_t events_ = 0;
     std::vector<Launch> launches_;
 };
 

@@ -131,7 +131,7 @@ public:
 
     void step() {
         finishedBefore_ = program_->view.caption == kFinishedCaption;
-        switch (pick(0, 15)) {
+        switch (pick(0, 16)) {
             case 0: add(); break;
             case 1: drop(); break;
             case 2: remove(); break;
@@ -142,6 +142,7 @@ public:
             case 7: restartAfterAWhile(); break;
             case 8: clickStartStop(); break;
             case 9: changeConcurrency(); break;
+            case 10: switchRunMessages(); break;
             default: tickForAWhile(); break;
         }
         compare();
@@ -317,6 +318,7 @@ private:
     void restart() {
         program_ = std::make_unique<Program>(desktop_, now_);
         program_->view.onNotice = [this](const std::string&) { userReadsTheBox(); };
+        program_->run.setRunMessagesShown(messagesShown_);
         for (ModelEntry& entry : model_) entry.run = false;
     }
 
@@ -331,6 +333,12 @@ private:
         log("click " + program_->view.caption);
         if (program_->view.caption == kFinishedCaption) return restartAfterAWhile();
         program_->run.onStartStopClicked();
+    }
+
+    void switchRunMessages() {
+        messagesShown_ = !messagesShown_;
+        log(messagesShown_ ? "run messages on" : "run messages off");
+        program_->run.setRunMessagesShown(messagesShown_);
     }
 
     void changeConcurrency() {
@@ -388,9 +396,26 @@ private:
             check(shown.entryText == wanted.entryText && shown.runState == wanted.runState,
                   "table row " + std::to_string(row));
         }
+        compareProgressMarks();
         if (program_->view.caption == kFinishedCaption && !finishedBefore_)
             check(std::all_of(model_.begin(), model_.end(), [](auto& e) { return e.run; }),
                   "finished with an entry not run");
+    }
+
+    /// Every row shows the progress its table row holds, a mark other than
+    /// waiting exactly when its entry has run, and a tooltip naming its path.
+    void compareProgressMarks() {
+        const MemoryListBox& list = program_->view.list;
+        for (int row = 0; row < list.count(); ++row) {
+            const RowProgress wanted = row < kScriptTableRows
+                                           ? program_->state.scriptTable[row].progress.state
+                                           : RowProgress::Waiting;
+            check(list.progress(row) == wanted, "progress mark of row " + std::to_string(row));
+            check((wanted != RowProgress::Waiting) == model_[row].run,
+                  "a waiting mark on row " + std::to_string(row) + " exactly when it has not run");
+            check(list.tooltip(row).starts_with(model_[row].path),
+                  "tooltip of row " + std::to_string(row));
+        }
     }
 
     static std::string Describe(const std::vector<bool>& rows) {
@@ -419,6 +444,7 @@ private:
     std::vector<ModelEntry> model_;
     Texts steps_;
     bool finishedBefore_ = false;
+    bool messagesShown_ = true;
 };
 
 struct QueuePromiseTest : ::testing::Test {

@@ -157,6 +157,19 @@ TEST_F(RunControllerTest, AnOlderWindowOfTheSameScriptDoesNotPassForTheNewOne) {
     EXPECT_EQ(desktop.started, (Strings{"/same", "/same"}));
 }
 
+TEST_F(RunControllerTest, OneWindowShownOfAScriptStartedTwiceLeavesTheOtherStillCounting) {
+    queue({"/same", "/same", "/other"});
+    view.concurrency = "2";
+    run.setRunMessagesShown(false);
+    run.onStartStopClicked();
+    tick();
+    tick();
+    desktop.openWindow(CommandLine("/same"));  // the other terminal is slower
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/same", "/same"}));
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Running, Started, Waiting}));
+}
+
 TEST_F(RunControllerTest, StopThenStartCarriesOnWithTheFirstUnexecutedRow) {
     queue({"/a", "/b"});
     run.onStartStopClicked();
