@@ -170,7 +170,9 @@ void MainWindow::applyLook() {
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The controls have fixed places, so the user does not resize the window.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    // Without the customize hint Qt offers every title bar button, maximize included.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // Long paths keep their start and their file name; the tooltip has the whole.
     queueListWidget_->setTextElideMode(Qt::ElideMiddle);
     queueListWidget_->setItemDelegate(new FocusedRowDelegate(*queueListWidget_));

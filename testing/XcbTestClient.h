@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel::testing {
 
@@ -64,6 +65,15 @@ public:
         return reply && xcb_get_property_value_length(reply.get()) == 4
                    ? *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()))
                    : -1;
+    }
+
+    /// The 32-bit fields of a property, empty when the window has none.
+    std::vector<std::uint32_t> cardinals(xcb_window_t window, std::string_view property) {
+        const auto reply = Own(xcb_get_property_reply(
+            c(), xcb_get_property(c(), 0, window, atom(property), XCB_ATOM_ANY, 0, 64), nullptr));
+        if (!reply || reply->format != 32) return {};
+        const auto* first = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+        return {first, first + xcb_get_property_value_length(reply.get()) / 4};
     }
 
     bool viewable(xcb_window_t window) {

@@ -91,5 +91,31 @@ TEST_F(StartUpTest, AStoreThatCannotBeUsedIsReportedOnce) {
     EXPECT_NE(text.find("will not be kept"), std::string::npos);
 }
 
+TEST_F(StartUpTest, OnlyAStoredZeroSwitchesTheRunMessagesOffAndAChoiceIsStoredAtOnce) {
+    const std::pair<std::optional<std::string>, bool> cases[] = {
+        {std::nullopt, true}, {"1", true}, {"0", false}, {"", true}, {"off", true}, {" 0", true}};
+    for (const auto& [stored, shown] : cases) {
+        store->deleteValue(kSettingsKeyPath, "ShowRunMessages");
+        if (stored) store->setStringValue(kSettingsKeyPath, "ShowRunMessages", *stored);
+        start();
+        EXPECT_EQ(view.runMessagesChecked, shown) << stored.value_or("(absent)");
+    }
+
+    // With the item cleared, Start and the first tick ask nothing of anyone.
+    store->createKey(std::string(kQueueRecordKeyPath) + "\\01-/a/x.txt");
+    MainWindowLogic logic(state, settings, view, desktop, desktop);
+    logic.load();
+    logic.onRunMessagesChosen(false);
+    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "ShowRunMessages"), "0");
+    view.notices.clear();
+    logic.run().onStartStopClicked();
+    logic.run().onLaunchTick();
+    EXPECT_EQ(desktop.started, (Strings{"/a/x.txt"}));
+    EXPECT_TRUE(view.notices.empty());
+    EXPECT_EQ(view.runningText, "Running:  0 of 1");
+    logic.onRunMessagesChosen(true);
+    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "ShowRunMessages"), "1");
+}
+
 }  // namespace
 }  // namespace vantrel
