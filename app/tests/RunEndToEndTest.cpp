@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <fstream>
 
 #include "app/MainWindow.h"
+#include "queue/QueueEntry.h"
 #include "testing/MessageBoxAnswerer.h"
 #include "testing/StandInLog.h"
 #include "testing/TempConfigHome.h"
@@ -82,6 +85,100 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderAndTheRunFinishes
 
     QTest::mouseClick(run, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
+}
+
+/// The rows' marks as their tooltips name them, for waiting on a moment of the run.
+int RowsWhoseTooltipHas(QListWidget& list, const QString& words) {
+    int rows = 0;
+    for (int row = 0; row < list.count(); ++row) rows += list.item(row)->toolTip().contains(words);
+    return rows;
+}
+
+/// Saves the window as PNG under the build tree, for a person to look at.
+void SaveScreenshot(QWidget& window, const QString& name) {
+    const QDir folder(QStringLiteral(VANTREL_SCREENSHOT_DIR));
+    EXPECT_TRUE(folder.mkpath(".") && window.grab().save(folder.filePath(name + ".png"))) << name.toStdString();
+}
+
+std::vector<Strings> JournalLines(const std::filesystem::path& folder) {
+    std::vector<Strings> lines;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(file.path());
+        std::string line;
+        std::getline(in, line);  // the header
+        while (std::getline(in, line)) {
+            if (line.ends_with('\r')) line.pop_back();
+            Strings fields(1);
+            for (const char c : line) {
+                if (c == '\t')
+                    fields.emplace_back();
+                else
+                    fields.back().push_back(c);
+            }
+            lines.push_back(fields);
+        }
+    }
+    return lines;
+}
+
+TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartAndIsJournaled) {
+    constexpr double kScriptSeconds = 3;
+    setenv("ESSCMD_STANDIN_SECONDS", "3", 1);
+    auto store = OpenUserStore().store;
+    Strings ten;
+    // Paths longer than the list is wide, as they are on a real server.
+    const std::filesystem::path folder = home.path() / "quarterly consolidation" / "north region forecasts";
+    std::filesystem::create_directories(folder);
+    for (int i = 1; i <= 10; ++i) {
+        const std::filesystem::path script = folder / ("night calc " + std::to_string(i) + ".txt");
+        std::ofstream(script) << "LOGIN\nRUNCALC\nLOGOUT\n";
+        ten.push_back(script.string());
+        store->createKey(std::string(kQueueRecordKeyPath) + "\\" + EntryText(i, script.string()));
+    }
+    store->setStringValue(kSettingsKeyPath, "Id", "3");
+    store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
+    SettingsKeys settings(*store);
+    ProgramState state;
+    const auto windows = OpenDesktopWindowList();
+    const auto launcher = CreateLauncher();
+    MainWindow window(state, settings, *windows, *launcher);
+    window.load();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    testing::MessageBoxAnswerer answerer;
+    auto* list = window.findChild<QListWidget*>("lstEsscmd");
+    auto* run = window.findChild<QPushButton*>("cmdRun");
+    QTest::mouseClick(run, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RowsWhoseTooltipHas(*list, "Running since") == 3; }, 30000));
+    SaveScreenshot(window, "quiet-run-first-three");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RowsWhoseTooltipHas(*list, "Done:") >= 4; }, 60000));
+    SaveScreenshot(window, "quiet-run-midway");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run->text() == "Finished, Start Again"; }, 120000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RowsWhoseTooltipHas(*list, "Done:") == 10; }, 60000));
+    SaveScreenshot(window, "quiet-run-finished");
+
+    EXPECT_TRUE(answerer.seen.empty()) << answerer.texts().front();
+    const StandInLog ran = StandInLog::Read(log);
+    EXPECT_EQ(ran.exitStatuses, std::vector<int>(10, 0));
+    EXPECT_LE(ran.mostAtOnce, 3);
+    const std::vector<Strings> lines = JournalLines(home.path() / "state" / "vantrel");
+    ASSERT_EQ(lines.size(), 10u);
+    Strings journaled;
+    for (const Strings& line : lines) {
+        ASSERT_EQ(line.size(), 6u);
+        journaled.push_back(line[1]);
+        EXPECT_EQ(line[0], EntryText(std::stoi(line[0]), line[1]));
+        EXPECT_FALSE(line[3].empty() || line[4].empty()) << line[1];
+        // A script cannot end before the stand-in's run time, and nothing here takes a minute.
+        EXPECT_GE(std::stod(line[5]), kScriptSeconds) << line[1];
+        EXPECT_LT(std::stod(line[5]), 60) << line[1];
+    }
+    std::sort(journaled.begin(), journaled.end());
+    Strings queued = ten;
+    std::sort(queued.begin(), queued.end());
+    EXPECT_EQ(journaled, queued);
+    QTest::mouseClick(run, Qt::LeftButton);
 }
 
 }  // namespace
