@@ -61,6 +61,27 @@ TEST_F(MainWindowLookTest, TabVisitsTheShownControlsAndShiftOrCtrlClicksSelectSe
     EXPECT_EQ(rows(), (std::vector<std::string>{"01-/s/a*", "02-/s/b", "03-/s/c*", "04-/s/d*"}));
 }
 
+TEST_F(MainWindowLookTest, TheCurrentRowIsFramedWhileTheListHasTheKeyboardFocus) {
+    open({"01-/s/a", "02-/s/b", "03-/s/c"});
+    clickRow(0);
+    // Ctrl with an arrow moves the focus without selecting: only the frame shows where it is.
+    QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+    ASSERT_EQ(list->currentRow(), 2);
+    ASSERT_FALSE(list->item(2)->isSelected());
+    // The row's left edge, beside its mark, where no style paints a focused row on its own.
+    QRect row = list->visualItemRect(list->item(2));
+    row.setWidth(2);
+    const QImage focused = list->viewport()->grab(row).toImage();
+    EXPECT_TRUE(SaveScreenshot(*window, QStringLiteral("list-focus")));
+    control("cmdAdd")->setFocus();
+    ASSERT_FALSE(list->hasFocus());
+    const QImage unfocused = list->viewport()->grab(row).toImage();
+    EXPECT_NE(focused, unfocused);
+    list->setFocus();
+    EXPECT_EQ(list->viewport()->grab(row).toImage(), focused);
+}
+
 /// Stands in for the browser: takes every web address the program asks to open.
 class Browser : public QObject {
     Q_OBJECT
