@@ -30,7 +30,8 @@ public:
         QString chosenFilter;
         const QString file = QFileDialog::getSaveFileName(&parent_, {}, folder_, kFilters, &chosenFilter,
                                                           kOptions | QFileDialog::DontConfirmOverwrite);
-        return remembered(WithTextExtension(file, chosenFilter == kTextFilter)).toStdString();
+        // The dialog gives the chosen filter as it shows it.
+        return remembered(WithTextExtension(file, chosenFilter.startsWith(kTextShown))).toStdString();
     }
 
     /// The name as saved: ".txt" added when the Text filter was chosen and
@@ -44,8 +45,8 @@ private:
     // A filter's pattern is its last parenthesised group, and the dialog shows
     // the text before it. "*.*" would hide files without a dot in their name,
     // so "*.* (*.*)" is shown while "*" is what matches.
-    inline static const QString kTextFilter = QStringLiteral("Text (*.txt) (*.txt)");
-    inline static const QString kFilters = kTextFilter + QStringLiteral(";;*.* (*.*) (*)");
+    inline static const QString kTextShown = QStringLiteral("Text (*.txt)");
+    inline static const QString kFilters = kTextShown + QStringLiteral(" (*.txt);;*.* (*.*) (*)");
     static constexpr QFileDialog::Options kOptions = QFileDialog::HideNameFilterDetails;
 
     QString remembered(const QString& file) {
