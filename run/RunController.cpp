@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -215,7 +216,14 @@ void RunController::showRow(int row) {
         ShowRowProgress(list, row, state_.scriptTable[row].entryText, state_.scriptTable[row].progress);
 }
 
-void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
+void RunController::followLaunches(const std::vector<TopLevelWindow>& allWindows) {
+    if (!anyStillRunning()) return;
+    // Every command line names the script tool: the launches are looked for
+    // among the few windows that do, not among all the desktop's.
+    std::vector<TopLevelWindow> walk;
+    std::copy_if(allWindows.begin(), allWindows.end(), std::back_inserter(walk), [](const TopLevelWindow& window) {
+        return !window.hasOwner && WindowTitleSearch::titleMatches(window.title, kScriptTool, MatchContains);
+    });
     const auto now = clock_();
     for (int id = 0; id < static_cast<int>(launches_.size()); ++id) {
         if (launches_[id].state != RowProgress::Started) continue;

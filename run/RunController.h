@@ -90,7 +90,7 @@ private:
     void showRow(int row);
     std::int32_t pendingLaunches() const;
     bool anyStillRunning() const;
-    void followLaunches(const std::vector<TopLevelWindow>& walk);
+    void followLaunches(const std::vector<TopLevelWindow>& allWindows);
     /// Windows carrying the launch's command line that showed since it
     /// started and that no other launch has been seen by.
     std::int32_t unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const;

@@ -9,7 +9,7 @@ set -euo pipefail
 declare -A packages=(
   [build]="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libxcb1-dev libxcb-icccm4-dev libxcb-ewmh-dev"
   [run]="xterm xfonts-base fonts-dejavu-core fonts-liberation"
-  [bench]="wmctrl xdotool"
+  [bench]="wmctrl xdotool x11-utils"
   [test]="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xfonts-base openbox xterm xdotool imagemagick g++-mingw-w64-x86-64-posix wine wine64 fonts-wine wixl msitools googletest"
 )
 
