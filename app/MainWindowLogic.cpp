@@ -74,6 +74,7 @@ void MainWindowLogic::restoreRunMessages() {
 
 void MainWindowLogic::onRunMessagesChosen(bool shown) {
     settings_.setStringValue(state_.settingsKeyPath, kRunMessagesValue, shown ? "1" : "0");
+    view_.setRunMessagesChecked(shown);
     run_.setRunMessagesShown(shown);
 }
 

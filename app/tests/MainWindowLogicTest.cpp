@@ -102,7 +102,8 @@ TEST_F(StartUpTest, OnlyAStoredZeroSwitchesTheRunMessagesOffAndAChoiceIsStoredAt
     }
 
     // With the item cleared, Start and the first tick ask nothing of anyone.
-    store->createKey(std::string(kQueueRecordKeyPath) + "\\01-/a/x.txt");
+    const std::string script = testing::NativePath("/a/x.txt");
+    store->createKey(std::string(kQueueRecordKeyPath) + "\\" + EntryKeyName(EntryText(1, script)));
     MainWindowLogic logic(state, settings, view, desktop, desktop);
     logic.load();
     logic.onRunMessagesChosen(false);
@@ -110,7 +111,7 @@ TEST_F(StartUpTest, OnlyAStoredZeroSwitchesTheRunMessagesOffAndAChoiceIsStoredAt
     view.notices.clear();
     logic.run().onStartStopClicked();
     logic.run().onLaunchTick();
-    EXPECT_EQ(desktop.started, (Strings{"/a/x.txt"}));
+    EXPECT_EQ(desktop.started, (Strings{script}));
     EXPECT_TRUE(view.notices.empty());
     EXPECT_EQ(view.runningText, "Running:  0 of 1");
     logic.onRunMessagesChosen(true);

@@ -23,6 +23,8 @@ public:
     bool isSelected(int index) const override;
     void setSelected(int index, bool selected) override;
     int currentIndex() const override;
+    /// Not shown yet: a plain list box has no room for a mark or a tooltip per row.
+    void setRowProgress(int, RowProgress, std::string_view) override {}
 
 private:
     HWND list_ = nullptr;

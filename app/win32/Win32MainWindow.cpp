@@ -118,9 +118,12 @@ void Win32MainWindow::createWindow() {
     HMENU lists = CreatePopupMenu();
     AppendMenuW(lists, MF_STRING, kExportListCommand, L"Export List");
     AppendMenuW(lists, MF_STRING, kImportListCommand, L"Import List");
+    HMENU options = CreatePopupMenu();
+    AppendMenuW(options, MF_STRING | MF_CHECKED, kShowRunMessagesCommand, L"Show Run Messages");
     HMENU help = CreatePopupMenu();
     AppendMenuW(help, MF_STRING, kAboutCommand, L"About");
     AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(lists), L"Lists");
+    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"Options");
     AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"Help");
     // The window owns its menu bar from here on and destroys it with itself.
     window_ = CreateWindowExW(0, kMainWindowClass, kProductName, kWindowStyle, CW_USEDEFAULT,
@@ -191,6 +194,7 @@ void Win32MainWindow::createControls() {
     for (int line = 0; line < 3; ++line)
         addControl(kStatusLineId + line, L"STATIC", L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                    kStatusLines[line], bold);
+    addControl(kRunningLineId, L"STATIC", L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kRunningLine, bold);
     // Labels lie beneath the controls they overlap (the concurrency heading
     // runs under the drop-down list), as labels without windows of their own do.
     for (const int label :
@@ -287,6 +291,9 @@ void Win32MainWindow::onCommand(int id, int notification) {
             return editor_.importList();
         case kAboutCommand:
             return ShowAboutBox(window_);
+        case kShowRunMessagesCommand:
+            return core_.onRunMessagesChosen(
+                !(GetMenuState(GetMenu(window_), kShowRunMessagesCommand, MF_BYCOMMAND) & MF_CHECKED));
         // Only a choice the user makes is stored, not the one start-up shows.
         case kConcurrencyId:
             if (notification == CBN_SELCHANGE) core_.onConcurrencyChosen();
@@ -356,6 +363,15 @@ void Win32MainWindow::setEditingEnabled(bool enabled) {
 
 void Win32MainWindow::setStatus(std::string_view text) {
     SetWindowTextUtf8(control(kStatusLineId), text);
+}
+
+void Win32MainWindow::setRunningText(std::string_view text) {
+    SetWindowTextUtf8(control(kRunningLineId), text);
+}
+
+void Win32MainWindow::setRunMessagesChecked(bool checked) {
+    CheckMenuItem(GetMenu(window_), kShowRunMessagesCommand,
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void Win32MainWindow::setLaunchTimerOn(bool on) { setTimerOn(kLaunchTimer, kLaunchIntervalMs, on); }

@@ -34,6 +34,7 @@ enum MainControl : int {
     kConcurrencyHeadingId,
     kConcurrencyId,
     kStatusLineId,  // and the two after it
+    kRunningLineId = kStatusLineId + 3,
 };
 
 /// Menu commands of the main window.
@@ -41,6 +42,7 @@ enum MainMenuCommand : int {
     kExportListCommand = 200,
     kImportListCommand,
     kAboutCommand,
+    kShowRunMessagesCommand,
 };
 
 /// The main window's class name, by which tests and other programs find it.
@@ -75,10 +77,12 @@ public:
     void setRunCaption(std::string_view caption) override;
     void setEditingEnabled(bool enabled) override;
     void setStatus(std::string_view text) override;
+    void setRunningText(std::string_view text) override;
     void setLaunchTimerOn(bool on) override;
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;
     ListBox& queueList() override { return queueList_; }
+    void setRunMessagesChecked(bool checked) override;
     void setConcurrencyText(std::string_view text) override;
     void setPartialWindowTitle(std::string_view title) override;
     void setListHorizontalExtent(int pixels) override;
