@@ -24,6 +24,22 @@ namespace {
 using Strings = std::vector<std::string>;
 using testing::StandInLog;
 
+/// The program as it starts for the user: the saved queue in the real window,
+/// the real window list and the real launcher.
+struct StartedProgram {
+    std::unique_ptr<Store> store;
+    SettingsKeys settings{*store};
+    ProgramState state;
+    std::unique_ptr<WindowList> windows = OpenDesktopWindowList();
+    std::unique_ptr<Launcher> launcher = CreateLauncher();
+    MainWindow window{state, settings, *windows, *launcher};
+
+    explicit StartedProgram(std::unique_ptr<Store> savedStore) : store(std::move(savedStore)) {
+        window.load();
+        window.show();
+    }
+};
+
 class RunEndToEndTest : public ::testing::Test {
 protected:
     testing::TempConfigHome home;
@@ -50,13 +66,8 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderAndTheRunFinishes
     for (std::size_t i = 0; i < scripts.size(); ++i)
         store->createKey(std::string(kQueueRecordKeyPath) + "\\0" + std::to_string(i + 1) + "-" + scripts[i]);
     store->setStringValue(kSettingsKeyPath, "Id", "2");
-    SettingsKeys settings(*store);
-    ProgramState state;
-    const auto windows = OpenDesktopWindowList();
-    const auto launcher = CreateLauncher();
-    MainWindow window(state, settings, *windows, *launcher);
-    window.load();
-    window.show();
+    StartedProgram program(std::move(store));
+    MainWindow& window = program.window;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
     testing::MessageBoxAnswerer answerer;
@@ -137,13 +148,8 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     }
     store->setStringValue(kSettingsKeyPath, "Id", "3");
     store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
-    SettingsKeys settings(*store);
-    ProgramState state;
-    const auto windows = OpenDesktopWindowList();
-    const auto launcher = CreateLauncher();
-    MainWindow window(state, settings, *windows, *launcher);
-    window.load();
-    window.show();
+    StartedProgram program(std::move(store));
+    MainWindow& window = program.window;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
     testing::MessageBoxAnswerer answerer;
