@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vantrel::OpenedStore opened = vantrel::OpenUserStore();
     std::optional<vantrel::StoreProblem> problem;
-    if (opened.problem) problem = vantrel::StoreProblem{opened.location, *opened.problem};
+    if (opened.problem) problem = vantrel::StoreProblem{opened.location, *opened.problem, opened.readOnly};
 
     vantrel::ProgramState state;
     vantrel::SettingsKeys settings(*opened.store);

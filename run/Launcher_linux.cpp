@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "run/Launcher.h"
+#include "settings/FileDescriptor_linux.h"
 
 extern char** environ;
 
@@ -24,25 +25,6 @@ namespace vantrel {
 namespace {
 
 constexpr const char* kTerminal = "xterm";
-
-/// An owned file descriptor.
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return fd_; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
 
 std::string DefaultSearchPath() {
     const std::size_t size = ::confstr(_CS_PATH, nullptr, 0);
@@ -190,9 +172,9 @@ public:
 
         int pipeFds[2];
         if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw startFailure(errno);
-        Fd reportRead(pipeFds[0]);
-        Fd reportWrite(pipeFds[1]);
-        Fd devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        FileDescriptor reportRead(pipeFds[0]);
+        FileDescriptor reportWrite(pipeFds[1]);
+        FileDescriptor devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
 
         pid_t child;
         {
