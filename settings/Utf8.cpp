@@ -56,4 +56,10 @@ void Append(std::string& out, char32_t codePoint) {
     }
 }
 
+bool IsValid(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();)
+        if (Next(text, pos) & kRawByteMark) return false;
+    return true;
+}
+
 }  // namespace vantrel::utf8
