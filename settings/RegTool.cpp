@@ -23,7 +23,9 @@ struct RegCommand {
 };
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
     return std::ranges::equal(a, b, {}, upper, upper);
 }
 
@@ -58,7 +60,8 @@ bool Fits(const RegCommand& command) {
     if (command.verb == "query") return !command.valueName && !command.data;
     if (command.verb == "add") return command.valueName.has_value() == command.data.has_value();
     // The root key holds the whole store and is never deleted.
-    if (command.verb == "delete") return !command.data && (command.valueName || !command.keyPath.empty());
+    if (command.verb == "delete")
+        return !command.data && (command.valueName || !command.keyPath.empty());
     return false;
 }
 

@@ -26,7 +26,8 @@ char32_t Next(std::string_view text, std::size_t& pos) {
         valid = IsContinuation(byte);
         codePoint = (codePoint << 6) | (byte & 0x3F);
     }
-    const bool overlong = (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
+    const bool overlong =
+        (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
     const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
     if (!valid || overlong || surrogate || codePoint > 0x10FFFF) {
         ++pos;
