@@ -60,6 +60,12 @@ std::optional<std::string> FindOnSearchPath(std::string_view name) {
     return std::nullopt;
 }
 
+/// A relative path that starts with "-" goes as "./-name", the same file, so
+/// that the tool cannot take it for an option.
+std::string ArgumentNotAnOption(const std::string& scriptPath) {
+    return scriptPath.starts_with('-') ? "./" + scriptPath : scriptPath;
+}
+
 /// What the detached children report back when they fail; nothing arrives
 /// when the terminal has been executed.
 struct ChildFailure {
@@ -165,7 +171,7 @@ public:
         arguments.insert(arguments.end(), {"-xrm", "*allowTitleOps: false"});
         // With more than one word after -e xterm executes them as they stand;
         // only a lone word would be handed to a shell.
-        arguments.insert(arguments.end(), {"-e", *tool, scriptPath});
+        arguments.insert(arguments.end(), {"-e", *tool, ArgumentNotAnOption(scriptPath)});
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
