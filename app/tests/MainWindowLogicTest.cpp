@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "app/MainWindowLogic.h"
 #include "queue/QueueEntry.h"
@@ -73,23 +72,6 @@ TEST_F(StartUpTest, PickingAConcurrencyStoresItAtOnce) {
     EXPECT_EQ(view.concurrency, "6");
 }
 
-TEST_F(StartUpTest, AConcurrencyTheStoreRefusesIsReportedAndStillShown) {
-    MainWindowLogic form(state, settings, view, desktop, desktop);
-    form.load();
-    sqlite3* otherProgram = nullptr;
-    ASSERT_EQ(sqlite3_open(home.storeFile().c_str(), &otherProgram), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(otherProgram, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    view.concurrency = "6";
-    form.onConcurrencyChosen();
-    sqlite3_close(otherProgram);
-    ASSERT_EQ(view.notices.size(), 1u);
-    EXPECT_EQ(view.notices[0],
-              "The number of scripts to run at a time could not be saved in the settings store: "
-              "database is locked.\n\nIt applies until Vantrel is closed.");
-    EXPECT_EQ(view.concurrency, "6");
-    EXPECT_FALSE(storedConcurrency().has_value());
-}
-
 TEST_F(StartUpTest, TheListExtentFollowsTheScreensTwipsPerPixel) {
     start();
     EXPECT_EQ(view.horizontalExtent, 33);
@@ -110,10 +92,10 @@ TEST_F(StartUpTest, AStoreThatCannotBeUsedIsReportedOnce) {
 }
 
 TEST_F(StartUpTest, AReadOnlyStoreIsReportedAsOneWhoseQueueIsShown) {
-    store->createKey(std::string(kQueueRecordKeyPath) + "\\01-/a/x.txt");
+    store->createKey(std::string(kQueueRecordKeyPath) + "\\01-x.txt");
     start(StoreProblem{"/home/u/.config/vantrel/registry.sqlite3",
                        "it cannot be written (Read-only file system)", true});
-    EXPECT_EQ(view.list.texts(), Strings{"01-/a/x.txt"});
+    EXPECT_EQ(view.list.texts(), Strings{"01-x.txt"});
     EXPECT_EQ(view.notices,
               Strings{"The settings store /home/u/.config/vantrel/registry.sqlite3 is read only: it "
                       "cannot be written (Read-only file system).\n\nVantrel shows the saved "
