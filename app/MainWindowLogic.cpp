@@ -13,9 +13,17 @@ constexpr const char* kPartialWindowTitle = "esscmd.exe";
 constexpr double kListExtentTwips = 500;
 
 std::string StoreProblemText(const StoreProblem& problem) {
+    if (problem.readOnly)
+        return "The settings store " + problem.location + " is read only: " + problem.reason +
+               ".\n\nVantrel shows the saved queue, but changes will not be kept.";
     return "The settings store " + problem.location + " cannot be used: " + problem.reason +
            ".\n\nVantrel starts with an empty queue, and changes will not be kept. The file "
            "has been left as it is.";
+}
+
+std::string ConcurrencyNotStoredText(const char* reason) {
+    return "The number of scripts to run at a time could not be saved in the settings store: " +
+           std::string(reason) + ".\n\nIt applies until Vantrel is closed.";
 }
 
 }  // namespace
@@ -29,8 +37,9 @@ bool IsConcurrencyChoice(std::string_view text) {
     return text.size() == 1 && text[0] >= '1' && text[0] <= '8';
 }
 
-MainWindowLogic::MainWindowLogic(ProgramState& state, SettingsKeys& settings, MainView& view, WindowList& windows,
-                   Launcher& launcher, std::optional<StoreProblem> storeProblem)
+MainWindowLogic::MainWindowLogic(ProgramState& state, SettingsKeys& settings, MainView& view,
+                                 WindowList& windows, Launcher& launcher,
+                                 std::optional<StoreProblem> storeProblem)
     : state_(state),
       settings_(settings),
       view_(view),
@@ -52,16 +61,19 @@ void MainWindowLogic::load() {
 }
 
 void MainWindowLogic::restoreConcurrency() {
-    const std::string stored =
-        settings_.stringValue(state_.settingsKeyPath, kConcurrencyValue, "");
+    const std::string stored = settings_.stringValue(state_.settingsKeyPath, kConcurrencyValue, "");
     // A value edited by hand that the list does not offer shows the default,
     // and stays stored until the user picks a concurrency.
     view_.setConcurrencyText(IsConcurrencyChoice(stored) ? stored : kDefaultConcurrency);
 }
 
 void MainWindowLogic::onConcurrencyChosen() {
-    settings_.setStringValue(state_.settingsKeyPath, kConcurrencyValue,
-                             view_.concurrencyText());
+    try {
+        settings_.store().setStringValue(state_.settingsKeyPath, kConcurrencyValue,
+                                         view_.concurrencyText());
+    } catch (const StoreError& error) {
+        view_.showNotice(ConcurrencyNotStoredText(error.what()));
+    }
 }
 
 void MainWindowLogic::restoreRunMessages() {

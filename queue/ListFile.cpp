@@ -7,7 +7,10 @@
 #include <string_view>
 #include <system_error>
 
+#include "queue/ListFileBytes.h"
 #include "queue/ListFileText.h"
+#include "queue/QueueEntry.h"
+#include "settings/Utf8.h"
 
 namespace vantrel {
 
@@ -24,28 +27,29 @@ std::string LastFailure(const char* fallback) {
     return errno != 0 ? std::generic_category().message(errno) : fallback;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+/// Lines end with CR LF, LF or CR alone, whichever editor wrote them.
 std::vector<std::string> SplitLines(std::string_view content) {
     std::vector<std::string> lines;
     while (!content.empty()) {
-        const std::size_t end = content.find('\n');
-        std::string_view line = content.substr(0, end);
-        if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
-        lines.emplace_back(line);
-        content = end == std::string_view::npos ? std::string_view() : content.substr(end + 1);
+        const std::size_t end = content.find_first_of("\r\n");
+        lines.emplace_back(content.substr(0, end));
+        if (end == std::string_view::npos) break;
+        const bool crLf = content.substr(end, 2) == "\r\n";
+        content.remove_prefix(end + (crLf ? 2 : 1));
     }
     return lines;
 }
 
-std::string ReadWholeFile(const fs::path& file) {
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw ListFileError(LastFailure("the file cannot be opened"));
-    std::string content;
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        content.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) throw ListFileError(LastFailure("the file cannot be read"));
-    return content;
+void RefuseOverlongLines(const std::vector<std::string>& lines) {
+    const std::size_t longest = LongestPathBytes();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > longest)
+            throw ListFileError("line " + std::to_string(i + 1) +
+                                " is longer than the longest path the system allows (" +
+                                std::to_string(longest) + " bytes)");
+    }
 }
 
 fs::path TemporaryBeside(const fs::path& target) {
@@ -75,10 +79,17 @@ void KeepPermissions(const fs::path& from, const fs::path& to) {
 }  // namespace
 
 std::vector<std::string> ReadListFile(const std::string& path) {
-    const std::string content = ReadWholeFile(PathFromUtf8(path));
+    // Room for the longest line, its line end and a little more, for every entry.
+    const std::string content = ReadListFileBytes(path, kMaxEntries * (LongestPathBytes() + 5));
     if (content.find('\0') != std::string::npos)
         throw ListFileError("it holds NUL bytes, so it is not a list file");
-    return SplitLines(ListFileText(content));
+    const std::string utf8Text = ListFileText(content);
+    if (!utf8::IsValid(utf8Text)) throw ListFileError("it is not UTF-8 text");
+    std::string_view text = utf8Text;
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    std::vector<std::string> lines = SplitLines(text);
+    RefuseOverlongLines(lines);
+    return lines;
 }
 
 void WriteListFile(const std::string& path, const std::vector<std::string>& lines) {

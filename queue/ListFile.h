@@ -5,7 +5,7 @@
 #include <vector>
 
 // A list file holds one entry text per line, in queue order, as 8-bit text
-// (UTF-8 here) without a byte-order mark.
+// (UTF-8 here); it is written without a byte-order mark.
 
 namespace vantrel {
 
@@ -16,11 +16,14 @@ public:
 };
 
 /// The lines of the list file at `path` (UTF-8; on Windows a file that is not
-/// valid UTF-8 is read in the ANSI code page), each without its line end
-/// (CR LF or LF). A last line without a line end is a line; a line end at the
-/// very end adds none; an empty line is an empty text. The whole file is read
-/// before anything is returned. Throws ListFileError when the file cannot be
-/// opened or read, or holds NUL bytes, which no list file does.
+/// valid UTF-8 is read in the ANSI code page), each without its line end (CR
+/// LF, LF or CR alone). A byte-order mark at the start is dropped. A last line
+/// without a line end is a line; a line end at the very end adds none; an
+/// empty line is an empty text. The whole file is read before anything is
+/// returned. Throws ListFileError when the file is not a regular file, cannot
+/// be opened or read, holds more than a list of the most entries the queue
+/// holds can need, holds NUL bytes or text that is not UTF-8, or has a line
+/// longer than the longest path the system allows; no list file does.
 std::vector<std::string> ReadListFile(const std::string& path);
 
 /// Writes every line followed by CR LF; no lines give an empty file. An

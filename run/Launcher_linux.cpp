@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "run/Launcher.h"
+#include "settings/FileDescriptor_linux.h"
 
 extern char** environ;
 
@@ -24,25 +25,6 @@ namespace vantrel {
 namespace {
 
 constexpr const char* kTerminal = "xterm";
-
-/// An owned file descriptor.
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return fd_; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
 
 std::string DefaultSearchPath() {
     const std::size_t size = ::confstr(_CS_PATH, nullptr, 0);
@@ -76,6 +58,12 @@ std::optional<std::string> FindOnSearchPath(std::string_view name) {
         begin = end + 1;
     }
     return std::nullopt;
+}
+
+/// A relative path that starts with "-" goes as "./-name", the same file, so
+/// that the tool cannot take it for an option.
+std::string ArgumentNotAnOption(const std::string& scriptPath) {
+    return scriptPath.starts_with('-') ? "./" + scriptPath : scriptPath;
 }
 
 /// What the detached children report back when they fail; nothing arrives
@@ -183,16 +171,16 @@ public:
         arguments.insert(arguments.end(), {"-xrm", "*allowTitleOps: false"});
         // With more than one word after -e xterm executes them as they stand;
         // only a lone word would be handed to a shell.
-        arguments.insert(arguments.end(), {"-e", *tool, scriptPath});
+        arguments.insert(arguments.end(), {"-e", *tool, ArgumentNotAnOption(scriptPath)});
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
 
         int pipeFds[2];
         if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw startFailure(errno);
-        Fd reportRead(pipeFds[0]);
-        Fd reportWrite(pipeFds[1]);
-        Fd devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        FileDescriptor reportRead(pipeFds[0]);
+        FileDescriptor reportWrite(pipeFds[1]);
+        FileDescriptor devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
 
         pid_t child;
         {

@@ -55,6 +55,12 @@ std::wstring QuotedArgument(const std::wstring& path) {
     return L"\"" + path + std::wstring(trailing, L'\\') + L"\"";
 }
 
+/// A relative path that starts with "-" goes as ".\\-name", the same file, so
+/// that the tool cannot take it for an option.
+std::string ArgumentNotAnOption(const std::string& scriptPath) {
+    return scriptPath.starts_with('-') ? ".\\" + scriptPath : scriptPath;
+}
+
 void RefuseUnquotablePath(const std::string& scriptPath) {
     // Windows programs split their command line themselves, and a quote inside a
     // quoted argument is read differently by different programs.
@@ -70,7 +76,8 @@ public:
         RefuseUnquotablePath(scriptPath);
         const std::wstring tool = FindTool();
         std::wstring arguments =
-            WideToolName() + L" " + QuotedArgument(WideOrRefuse(scriptPath, "script path"));
+            WideToolName() + L" " +
+            QuotedArgument(WideOrRefuse(ArgumentNotAnOption(scriptPath), "script path"));
         std::wstring title = WideOrRefuse(commandLine, "command line");
 
         STARTUPINFOW startup{};

@@ -1,8 +1,10 @@
 #include "settings/RegTool.h"
 
+#include <algorithm>
 #include <optional>
+#include <string_view>
 
-#include "settings/UpperCase.h"
+#include "settings/Utf8.h"
 
 namespace vantrel {
 
@@ -20,26 +22,46 @@ struct RegCommand {
     std::optional<std::string> data;
 };
 
-/// The key path below HKEY_CURRENT_USER, or nothing when KEY names another root.
-std::optional<std::string> KeyPathBelowRoot(const std::string& key) {
-    for (const std::string root : {"HKCU", kRootName}) {
-        const std::string upper = UpperCase(key);
-        if (upper == root) return std::string();
-        if (upper.rfind(root + "\\", 0) == 0) return key.substr(root.size() + 1);
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    return std::ranges::equal(a, b, {}, upper, upper);
+}
+
+/// Every name of the path is there: no empty one before, between or after the "\\"s.
+bool HasNoEmptyName(std::string_view keyPath) {
+    return !keyPath.starts_with('\\') && !keyPath.ends_with('\\') &&
+           keyPath.find("\\\\") == std::string_view::npos;
+}
+
+/// The key path below HKEY_CURRENT_USER, or nothing when KEY names another
+/// root. The root is matched on KEY as it stands: an upper-cased form may be
+/// shorter or longer than the text it came from.
+std::optional<std::string> KeyPathBelowRoot(std::string_view key) {
+    for (const std::string_view root : {"HKCU", kRootName}) {
+        if (!EqualIgnoringAsciiCase(key.substr(0, root.size()), root)) continue;
+        if (key.size() == root.size()) return std::string();
+        if (key[root.size()] != '\\') continue;
+        const std::string_view below = key.substr(root.size() + 1);
+        if (!HasNoEmptyName(below)) return std::nullopt;
+        return std::string(below);
     }
     return std::nullopt;
 }
 
-std::optional<std::string>* OptionSlot(RegCommand& command, const std::string& option) {
-    if (option == "/V") return &command.valueName;
-    if (option == "/D") return &command.data;
+std::optional<std::string>* OptionSlot(RegCommand& command, std::string_view option) {
+    if (EqualIgnoringAsciiCase(option, "/V")) return &command.valueName;
+    if (EqualIgnoringAsciiCase(option, "/D")) return &command.data;
     return nullptr;
 }
 
 bool Fits(const RegCommand& command) {
     if (command.verb == "query") return !command.valueName && !command.data;
     if (command.verb == "add") return command.valueName.has_value() == command.data.has_value();
-    if (command.verb == "delete") return !command.data;
+    // The root key holds the whole store and is never deleted.
+    if (command.verb == "delete")
+        return !command.data && (command.valueName || !command.keyPath.empty());
     return false;
 }
 
@@ -49,7 +71,7 @@ std::optional<RegCommand> Parse(const std::vector<std::string>& args) {
     if (!keyPath) return std::nullopt;
     RegCommand command{args[0], *keyPath, {}, {}};
     for (std::size_t i = 2; i < args.size(); i += 2) {
-        auto* slot = OptionSlot(command, UpperCase(args[i]));
+        auto* slot = OptionSlot(command, args[i]);
         if (slot == nullptr || slot->has_value()) return std::nullopt;
         *slot = args[i + 1];
     }
@@ -96,6 +118,11 @@ int Delete(Store& store, const RegCommand& command, std::ostream& err) {
 
 int RunRegTool(const std::vector<std::string>& args, Store& store, std::ostream& out,
                std::ostream& err) {
+    // The store keeps UTF-8 text only, so that every name reads back as it was written.
+    if (!std::ranges::all_of(args, utf8::IsValid)) {
+        err << "ERROR: an argument is not valid UTF-8 text; names and data must be UTF-8\n";
+        return kRegUsage;
+    }
     const auto command = Parse(args);
     if (!command) {
         err << kUsage << "\n";

@@ -17,10 +17,16 @@ namespace vantrel {
 /// their upper-cased form, which is also the enumeration order.
 class SqliteStore final : public Store {
 public:
-    /// Opens (creating when missing) the database file. Checks that it is a
-    /// sound database of this store before it writes anything to it, so a
-    /// damaged or foreign file is never changed. Throws StoreError with the reason.
-    static std::unique_ptr<SqliteStore> open(const std::string& path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    /// Opens the store file. For writing, a missing or empty file is first
+    /// made a store: built whole under a temporary name beside it and then put
+    /// in its place, so no other process ever sees half a store and a failure
+    /// leaves nothing behind. Any other file must carry this store's
+    /// application id and pass a check before it is used, so a damaged or
+    /// foreign file is never changed. Throws StoreError with the reason.
+    static std::unique_ptr<SqliteStore> open(const std::string& path,
+                                             Access access = Access::ReadWrite);
     /// An empty store that lives in memory only.
     static std::unique_ptr<SqliteStore> inMemory();
 
@@ -43,13 +49,17 @@ public:
 private:
     class Statement;
     explicit SqliteStore(sqlite3* db);
+    static std::unique_ptr<SqliteStore> connect(const std::string& path, int flags);
+    static void createFile(const std::string& path);
+    static std::unique_ptr<SqliteStore> openForReading(const std::string& path);
 
     void execute(const char* sql);
     Statement prepare(const char* sql);
     void run(const char* sql);
     void createSchema();
+    void checkSound();
     template <typename Change>
-    void atomically(Change&& change);
+    bool atomically(Change&& change);
     std::optional<long long> findKey(std::string_view keyPath);
     long long createKeyId(std::string_view keyPath);
     std::optional<long long> findChild(long long parentId, std::string_view name);

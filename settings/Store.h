@@ -74,11 +74,14 @@ private:
 };
 
 /// The outcome of opening the user's store: always a usable store, and, when
-/// the real one could not be used, why (the store is then an empty in-memory one).
+/// the real one could not be used, why. The store is then the real one opened
+/// for reading only when it can be read but not written (readOnly), else an
+/// empty one in memory.
 struct OpenedStore {
     std::unique_ptr<Store> store;
     std::string location;
     std::optional<std::string> problem;
+    bool readOnly = false;
 };
 
 /// Opens the current user's store (the platform backend decides where it lives).

@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -7,6 +10,27 @@
 #include "settings/UserStoreLocation.h"
 
 namespace vantrel {
+
+namespace {
+
+/// Why the store cannot be written: its folder takes the journal beside it,
+/// so both must be writable. Nothing when they are.
+std::optional<std::string> WhyNotWritable(const std::filesystem::path& file) {
+    for (const std::filesystem::path& path : {file.parent_path(), file}) {
+        if (::access(path.c_str(), W_OK) != 0 && errno != ENOENT)
+            return std::generic_category().message(errno);
+    }
+    return std::nullopt;
+}
+
+OpenedStore OpenForReading(const std::filesystem::path& path, const std::string& whyNotWritable) {
+    const std::string problem = "it cannot be written (" + whyNotWritable + ")";
+    if (!std::filesystem::exists(path)) throw StoreError(problem);
+    return {SqliteStore::open(path.string(), SqliteStore::Access::ReadOnly), path.string(), problem,
+            true};
+}
+
+}  // namespace
 
 std::filesystem::path UserStorePath() {
     // A relative XDG_CONFIG_HOME is invalid by the XDG rules and is ignored.
@@ -27,6 +51,8 @@ OpenedStore OpenUserStore() {
         std::error_code error;
         std::filesystem::create_directories(path.parent_path(), error);
         if (error) throw StoreError("cannot create its folder: " + error.message());
+        if (const std::optional<std::string> whyNot = WhyNotWritable(path))
+            return OpenForReading(path, *whyNot);
         return {SqliteStore::open(path.string()), path.string(), std::nullopt};
     } catch (const StoreError& error) {
         return {SqliteStore::inMemory(), path.string(), error.what()};

@@ -26,7 +26,8 @@ char32_t Next(std::string_view text, std::size_t& pos) {
         valid = IsContinuation(byte);
         codePoint = (codePoint << 6) | (byte & 0x3F);
     }
-    const bool overlong = (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
+    const bool overlong =
+        (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
     const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
     if (!valid || overlong || surrogate || codePoint > 0x10FFFF) {
         ++pos;
@@ -54,6 +55,12 @@ void Append(std::string& out, char32_t codePoint) {
         out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
+}
+
+bool IsValid(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();)
+        if (Next(text, pos) & kRawByteMark) return false;
+    return true;
 }
 
 }  // namespace vantrel::utf8

@@ -14,4 +14,7 @@ constexpr char32_t kRawByteMark = 0x80000000;
 
 void Append(std::string& out, char32_t codePoint);
 
+/// True when every byte of the text belongs to a valid UTF-8 sequence.
+bool IsValid(std::string_view text);
+
 }  // namespace vantrel::utf8

@@ -8,10 +8,14 @@
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     vantrel::OpenedStore opened = vantrel::OpenUserStore();
-    if (opened.problem) {
+    if (opened.problem && !opened.readOnly) {
         std::cerr << "ERROR: the settings store " << opened.location
                   << " cannot be used: " << *opened.problem << "\n";
         return vantrel::kRegStoreFailure;
+    }
+    if (opened.readOnly) {
+        std::cerr << "WARNING: the settings store " << opened.location
+                  << " is read only: " << *opened.problem << "; changes will not be kept\n";
     }
     return vantrel::RunRegTool(args, *opened.store, std::cout, std::cerr);
 }

@@ -118,5 +118,16 @@ TEST_F(StartUpTest, OnlyAStoredZeroSwitchesTheRunMessagesOffAndAChoiceIsStoredAt
     EXPECT_EQ(store->stringValue(kSettingsKeyPath, "ShowRunMessages"), "1");
 }
 
+TEST_F(StartUpTest, AReadOnlyStoreIsReportedAsOneWhoseQueueIsShown) {
+    store->createKey(std::string(kQueueRecordKeyPath) + "\\01-x.txt");
+    start(StoreProblem{"/home/u/.config/vantrel/registry.sqlite3",
+                       "it cannot be written (Read-only file system)", true});
+    EXPECT_EQ(view.list.texts(), Strings{"01-x.txt"});
+    EXPECT_EQ(view.notices,
+              Strings{"The settings store /home/u/.config/vantrel/registry.sqlite3 is read only: it "
+                      "cannot be written (Read-only file system).\n\nVantrel shows the saved "
+                      "queue, but changes will not be kept."});
+}
+
 }  // namespace
 }  // namespace vantrel

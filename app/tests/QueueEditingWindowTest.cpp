@@ -69,5 +69,19 @@ TEST_F(QueueEditingWindowTest, RemoveAsksAboutExactlyTheSelectedEntriesInPlainTe
         EXPECT_EQ(box.format, Qt::PlainText) << box.text;
 }
 
+TEST_F(QueueEditingWindowTest, AnEntryNameThatIsNotUtf8KeepsItsKeyWhenMovedOrRemoved) {
+    // As another program or an older import may have stored it.
+    const std::string latin1 = "01-/s/caf\xE9.txt";
+    open({latin1, "02-/s/b", "03-/s/c"});
+    EXPECT_EQ(rows()[0], "01-/s/caf\xEF\xBF\xBD.txt");
+    clickRow(0);
+    click("Command2");  // down
+    EXPECT_EQ(store->subKeys(kQueueRecordKeyPath), (Texts{"01-/s/b", "02-/s/caf\xE9.txt", "03-/s/c"}));
+    MessageBoxAnswerer answerer;
+    click("cmdRemove");
+    EXPECT_EQ(store->subKeys(kQueueRecordKeyPath), (Texts{"01-/s/b", "02-/s/c"}));
+    EXPECT_EQ(rows(), (Texts{"01-/s/b", "02-/s/c"}));
+}
+
 }  // namespace
 }  // namespace vantrel::testing

@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "run/Launcher.h"
-#include "run/WindowTitleSearch.h"
 #include "run/WindowList.h"
+#include "run/WindowTitleSearch.h"
 #include "testing/StandInLog.h"
 #include "testing/TempConfigHome.h"
 #include "testing/XvfbServer.h"
@@ -93,6 +93,18 @@ TEST_F(LaunchTest, PathReachesTheToolAsOneArgumentInAWindowTitledWithTheCommandL
     EXPECT_FALSE(childToReap()) << "the terminal was a child of this process";
 }
 
+TEST_F(LaunchTest, ARelativePathStartingWithADashReachesTheToolAsAFileNotAnOption) {
+    writeScript("-calc.txt");
+    const std::filesystem::path folder = std::filesystem::current_path();
+    std::filesystem::current_path(home_.path());
+    start("-calc.txt", "0");
+    std::filesystem::current_path(folder);
+    ASSERT_TRUE(WaitUntil([&] { return StandInLog::Read(log_).exitStatuses.size() == 1; }));
+    const StandInLog ran = StandInLog::Read(log_);
+    EXPECT_EQ(ran.started, std::vector<std::vector<std::string>>{{"./-calc.txt"}});
+    EXPECT_EQ(ran.exitStatuses, std::vector<int>{0});
+}
+
 TEST_F(LaunchTest, TerminalOutlivesTheProcessThatStartedIt) {
     const std::string script = writeScript("calc.txt");
     const pid_t launcher = fork();
@@ -142,6 +154,12 @@ TEST(StandInTest, RunsTheScriptPrintingEachCommand) {
     const auto [status, output] = RunStandIn(script);
     EXPECT_EQ(status, 0) << output;
     EXPECT_THAT(output, HasSubstr("Local>LOGIN \"essbase01\";\nLocal>LOGOUT;\n"));
+}
+
+TEST(StandInTest, AnArgumentStartingWithADashIsAnUnknownOption) {
+    const auto [status, output] = RunStandIn("-calc.txt");
+    EXPECT_NE(status, 0);
+    EXPECT_THAT(output, HasSubstr("unknown option: -calc.txt"));
 }
 
 TEST(StandInTest, MissingScriptFileIsNamedAndFails) {

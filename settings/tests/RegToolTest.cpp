@@ -64,11 +64,20 @@ TEST_F(RegToolTest, UsageErrorsExitWithTwoAndOneLine) {
              {}, {"query"}, {"list", "HKCU\\S"}, {"query", "HKLM\\Software"},
              {"add", "HKCU\\S", "/v", "Id"}, {"add", "HKCU\\S", "/d", "x"},
              {"add", "HKCU\\S", "/v", "a", "/v", "b"}, {"delete", "HKCU\\S", "/x", "y"},
-             {"query", "HKCU\\S", "/v"}}) {
+             {"query", "HKCU\\S", "/v"},
+             // Empty key names, the root key deleted, another root spelled with a
+             // letter whose upper case is shorter, and text that is not UTF-8.
+             {"query", "HKCU\\a\\\\b"}, {"delete", "HKCU"}, {"add", "HKCU\\\\"},
+             {"add", "HKCU\\S\\"}, {"query", "HKEY_CURRENT_U\xC5\xBF" "ER\\Software"},
+             {"add", "HKCU\\S\\caf\xE9"}, {"add", "HKCU\\S", "/v", "\xE9t\xE9", "/d", "x"},
+             {"add", "HKCU\\S", "/v", "n", "/d", "\xFF"}}) {
         EXPECT_EQ(run(args), kRegUsage);
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     }
     EXPECT_FALSE(store->keyExists("S"));
+    EXPECT_TRUE(store->subKeys("").empty());
+    EXPECT_EQ(run({"add", "hkey_current_user\\S\\\xC5\xBF", "/V", "n", "/D", "\xC3\xA9"}), kRegOk);
+    EXPECT_EQ(store->stringValue("S\\\xC5\xBF", "n"), "\xC3\xA9");
 }
 
 }  // namespace

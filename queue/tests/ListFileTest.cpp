@@ -1,0 +1,136 @@
+// The list-file reader on what users and other programs may hand it: special
+// files, odd line ends and encodings, and more than any list can hold.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <future>
+
+#include "queue/ListFile.h"
+#include "queue/QueueEditor.h"
+#include "queue/QueueEntry.h"
+#include "testing/FileBytes.h"
+#include "testing/MemoryListBox.h"
+#include "testing/ScriptedFileChooser.h"
+#include "testing/TempConfigHome.h"
+
+namespace vantrel::testing {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class ListFileTest : public ::testing::Test {
+protected:
+    TempConfigHome home;
+    std::string file = (home.path() / "list.txt").string();
+
+    Texts read(const std::string& bytes) {
+        WriteBytes(file, bytes);
+        return ReadListFile(file);
+    }
+    /// Why reading the file is refused; a read that is still waiting after a
+    /// generous bound counts as blocked, and is set free by a writer.
+    std::string refusal(const std::string& path) {
+        auto reading = std::async(std::launch::async, [&] { return ReadListFile(path); });
+        if (reading.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+            ::close(::open(path.c_str(), O_RDWR | O_NONBLOCK));
+            reading.wait();
+            return "blocked";
+        }
+        try {
+            reading.get();
+        } catch (const ListFileError& error) {
+            return error.what();
+        }
+        return "read";
+    }
+};
+
+TEST_F(ListFileTest, EveryLineEndEndsALineAndAByteOrderMarkIsNoPartOfTheFirst) {
+    EXPECT_EQ(read("\xEF\xBB\xBF"
+                   "01-/s/a\r\n02-/s/b"),
+              (Texts{"01-/s/a", "02-/s/b"}));
+    EXPECT_EQ(read("01-/s/a\r02-/s/b\r\r03-/s/c\r"), (Texts{"01-/s/a", "02-/s/b", "", "03-/s/c"}));
+    EXPECT_EQ(read("a\r\nb\nc\rd\n\r\n"), (Texts{"a", "b", "c", "d", ""}));
+    EXPECT_EQ(read("\xEF\xBB\xBF"), Texts{});
+    // Only a mark at the very start is one.
+    EXPECT_EQ(read("a\n\xEF\xBB\xBF"
+                   "b"),
+              (Texts{"a",
+                     "\xEF\xBB\xBF"
+                     "b"}));
+}
+
+TEST_F(ListFileTest, TextThatIsNotUtf8AndOverlongLinesAreRefused) {
+    for (const std::string& bytes :
+         {std::string("01-/s/caf\xE9.txt\n"),
+          std::string("\xFF\xFE"
+                      "a\0",
+                      4),
+          std::string("01-/s/\xC0\xAF\n"), std::string("01-/s/\xED\xA0\x80\n")}) {
+        WriteBytes(file, bytes);
+        EXPECT_THROW(ReadListFile(file), ListFileError);
+    }
+    EXPECT_EQ(refusal((WriteBytes(file, "a\n\xE9\n"), file)), "it is not UTF-8 text");
+
+    const std::string longest(PATH_MAX, 'p');
+    EXPECT_EQ(read("a\n" + longest + "\n"), (Texts{"a", longest}));
+    WriteBytes(file, "a\n" + longest + "p\nb\n");
+    EXPECT_EQ(refusal(file),
+              "line 2 is longer than the longest path the system allows (4096 bytes)");
+}
+
+TEST_F(ListFileTest, OnlyRegularFilesOfAListsSizeAreRead) {
+    const std::string fifo = (home.path() / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(refusal(fifo), "it is not a regular file");
+    EXPECT_EQ(refusal("/dev/zero"), "it is not a regular file");
+    EXPECT_EQ(refusal(home.path().string()), "it is not a regular file");
+    EXPECT_EQ(refusal((home.path() / "missing.txt").string()), "No such file or directory");
+
+    // The longest list: 99 lines each as long as a path may be, with CR LF.
+    const std::string line = std::string(PATH_MAX, 'p') + "\r\n";
+    std::string largest;
+    for (int i = 0; i < kMaxEntries; ++i) largest += line;
+    EXPECT_EQ(read(largest).size(), 99u);
+    WriteBytes(file, largest + std::string(3 * kMaxEntries + 1, '\n'));
+    EXPECT_EQ(refusal(file),
+              "it holds more than 405999 bytes, more than a list of the most scripts the queue "
+              "holds");
+}
+
+/// Importing a file that is refused leaves the queue and the record as they were.
+struct RefusedImportTest : ListFileTest, Notice, Prompt, ScriptedFileChooser {
+    std::unique_ptr<Store> store = OpenUserStore().store;
+    SettingsKeys settings{*store};
+    QueueRecord record{settings, kQueueRecordKeyPath};
+    ProgramState program;
+    MemoryListBox list;
+    QueueEditor editor{program, record, list, *this, *this, *this};
+    Texts shown;
+
+    void showNotice(const std::string& text) override { shown.push_back(text); }
+    void showInformation(const std::string& text) override { shown.push_back(text); }
+    bool confirm(const std::string&) override { return true; }
+};
+
+TEST_F(RefusedImportTest, LeavesTheQueueAsItWasAndSaysWhy) {
+    editor.dropFiles({"/s/a", "/s/b"});
+    const Texts queue{"01-/s/a", "02-/s/b"};
+    const std::pair<std::string, std::string> files[] = {
+        {"/dev/zero", "it is not a regular file"},
+        {(WriteBytes(file, "01-/s/\xE9\n"), file), "it is not UTF-8 text"}};
+    for (const auto& [path, reason] : files) {
+        listFileToOpen = path;
+        editor.importList();
+        EXPECT_EQ(list.texts(), queue);
+        EXPECT_EQ(store->subKeys(kQueueRecordKeyPath), queue);
+        EXPECT_EQ(shown.back(), "The list file " + path + " cannot be imported: " + reason +
+                                    ".\n\nThe queue has been left as it was.");
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::testing

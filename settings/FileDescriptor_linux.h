@@ -1,0 +1,27 @@
+#pragma once
+
+#include <unistd.h>
+
+namespace vantrel {
+
+/// An owned file descriptor, closed when the object goes.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    void reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace vantrel
