@@ -87,4 +87,8 @@ struct OpenedStore {
 /// Opens the current user's store (the platform backend decides where it lives).
 OpenedStore OpenUserStore();
 
+/// Opens the current user's store for looking at: one that does not exist yet
+/// is not created, and an empty one in memory stands for it.
+OpenedStore OpenUserStoreToRead();
+
 }  // namespace vantrel

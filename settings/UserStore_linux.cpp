@@ -59,4 +59,12 @@ OpenedStore OpenUserStore() {
     }
 }
 
+OpenedStore OpenUserStoreToRead() {
+    const std::filesystem::path path = UserStorePath();
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored))
+        return {SqliteStore::inMemory(), path.string(), std::nullopt};
+    return OpenUserStore();
+}
+
 }  // namespace vantrel

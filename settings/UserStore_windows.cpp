@@ -8,4 +8,6 @@ OpenedStore OpenUserStore() {
     return {std::make_unique<RegistryStore>(), "HKEY_CURRENT_USER", std::nullopt};
 }
 
+OpenedStore OpenUserStoreToRead() { return OpenUserStore(); }
+
 }  // namespace vantrel

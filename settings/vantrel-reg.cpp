@@ -7,7 +7,9 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    vantrel::OpenedStore opened = vantrel::OpenUserStore();
+    // Looking at, or deleting from, a store that is not there must not create it.
+    const bool adds = !args.empty() && args.front() == "add";
+    vantrel::OpenedStore opened = adds ? vantrel::OpenUserStore() : vantrel::OpenUserStoreToRead();
     if (opened.problem && !opened.readOnly) {
         std::cerr << "ERROR: the settings store " << opened.location
                   << " cannot be used: " << *opened.problem << "\n";
