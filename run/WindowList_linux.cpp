@@ -25,7 +25,12 @@ constexpr std::uint32_t kSourcePager = 2;  // _NET_ACTIVE_WINDOW source indicati
 
 class XcbWindowList final : public WindowList {
 public:
-    explicit XcbWindowList(const char* displayName) : desktop_(displayName) {}
+    explicit XcbWindowList(const char* displayName) : desktop_(displayName) {
+        // The first full walk now: a window the manager is taking on at the
+        // moment of a walk may show as its bare frame, while one that comes
+        // later is followed through its events.
+        tracker_.windows();
+    }
 
     std::vector<TopLevelWindow> topLevelWindows() override { return tracker_.windows(); }
 
