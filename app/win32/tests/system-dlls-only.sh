@@ -4,7 +4,7 @@
 set -euo pipefail
 objdump=$1
 shift
-system='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msvcrt|shell32|user32|version)\.dll$'
+system='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msvcrt|ole32|shell32|user32|version)\.dll$'
 status=0
 for program in "$@"; do
   while read -r dll; do
