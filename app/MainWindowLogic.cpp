@@ -1,13 +1,14 @@
 #include "app/MainWindowLogic.h"
 
 #include <cmath>
+#include <functional>
 
 namespace vantrel {
 
 namespace {
 
 constexpr const char* kConcurrencyValue = "Id";
-constexpr const char* kDefaultConcurrency = "1";
+constexpr int kDefaultConcurrency = 1;
 constexpr const char* kRunMessagesValue = "ShowRunMessages";
 constexpr const char* kPartialWindowTitle = "esscmd.exe";
 constexpr double kListExtentTwips = 500;
@@ -21,73 +22,152 @@ std::string StoreProblemText(const StoreProblem& problem) {
            "has been left as it is.";
 }
 
-std::string ConcurrencyNotStoredText(const char* reason) {
-    return "The number of scripts to run at a time could not be saved in the settings store: " +
-           std::string(reason) + ".\n\nIt applies until Vantrel is closed.";
+std::string NotStoredText(const std::string& what, const char* reason) {
+    return what + " could not be saved in the settings store: " + reason +
+           ".\n\nIt applies until Vantrel is closed.";
+}
+
+/// A stored concurrency the drop-down list offers, or nothing.
+std::optional<int> ConcurrencyChoice(std::string_view text) {
+    if (text.size() != 1 || text[0] < '1' || text[0] > '0' + kMaxConcurrency) return std::nullopt;
+    return text[0] - '0';
 }
 
 }  // namespace
+
+/// What start-up could not read and what stands in for it, told in one notice.
+class MainWindowLogic::StartUpFallbacks {
+public:
+    /// Runs the read; when the store fails it, notes what stands in instead.
+    void attempt(const std::string& fallback, const std::function<void()>& read) {
+        try {
+            read();
+        } catch (const StoreError& error) {
+            lines_ += "\n- " + fallback + " (" + error.what() + ")";
+        }
+    }
+    std::optional<std::string> notice() const {
+        if (lines_.empty()) return std::nullopt;
+        return "Some settings could not be read from the settings store, so Vantrel starts "
+               "without them:" +
+               lines_ + "\n\nNothing has been changed in the store.";
+    }
+
+private:
+    std::string lines_;
+};
 
 int ListHorizontalExtent(double twipsPerPixel) {
     // The default rounding mode rounds halves to the even neighbour.
     return static_cast<int>(std::nearbyint(kListExtentTwips / twipsPerPixel));
 }
 
-bool IsConcurrencyChoice(std::string_view text) {
-    return text.size() == 1 && text[0] >= '1' && text[0] <= '8';
-}
-
-MainWindowLogic::MainWindowLogic(ProgramState& state, SettingsKeys& settings, MainView& view,
-                                 WindowList& windows, Launcher& launcher,
-                                 std::optional<StoreProblem> storeProblem)
-    : state_(state),
-      settings_(settings),
+MainWindowLogic::MainWindowLogic(const ProgramParts& parts, MainView& view, FileChooser& chooser)
+    : state_(parts.state),
       view_(view),
-      record_(settings, kQueueRecordKeyPath),
-      run_(state, view, windows, launcher, journal_),
-      storeProblem_(std::move(storeProblem)) {}
+      storeProblem_(parts.storeProblem),
+      settings_(parts.store),
+      record_(settings_, kQueueRecordKeyPath),
+      journal_(parts.journalFolder),
+      run_(parts.state, view, parts.windows, parts.launcher, journal_, parts.clock, parts.wallClock),
+      editor_(parts.state, record_, view.queueList(), view, view, chooser) {}
 
 void MainWindowLogic::load() {
     if (storeProblem_) view_.showNotice(StoreProblemText(*storeProblem_));
     state_.settingsKeyPath = kSettingsKeyPath;
     state_.queueRecordKeyPath = kQueueRecordKeyPath;
-    settings_.createKey(state_.settingsKeyPath);
-    settings_.createKey(state_.queueRecordKeyPath);
-    LoadQueue(record_, view_.queueList(), state_.scriptTable);
-    restoreConcurrency();
-    restoreRunMessages();
+    StartUpFallbacks fallbacks;
+    if (!storeProblem_ || !storeProblem_->readOnly)
+        fallbacks.attempt("its keys were not created; they will be with the first change", [&] {
+            settings_.createKey(state_.settingsKeyPath);
+            settings_.createKey(state_.queueRecordKeyPath);
+        });
+    fallbacks.attempt("the saved queue: the list shows none", [&] {
+        LoadQueue(record_, view_.queueList(), state_.scriptTable);
+    });
+    restoreConcurrency(fallbacks);
+    restoreRunMessages(fallbacks);
+    view_.setRunCaption(RunCaption(run_.phase()));
     view_.setPartialWindowTitle(kPartialWindowTitle);
+    run_.setPartialTitle(kPartialWindowTitle);
     view_.setListHorizontalExtent(ListHorizontalExtent(view_.twipsPerPixel()));
+    if (const std::optional<std::string> notice = fallbacks.notice()) view_.showNotice(*notice);
 }
 
-void MainWindowLogic::restoreConcurrency() {
-    const std::string stored = settings_.stringValue(state_.settingsKeyPath, kConcurrencyValue, "");
-    // A value edited by hand that the list does not offer shows the default,
-    // and stays stored until the user picks a concurrency.
-    view_.setConcurrencyText(IsConcurrencyChoice(stored) ? stored : kDefaultConcurrency);
+void MainWindowLogic::restoreConcurrency(StartUpFallbacks& fallbacks) {
+    int concurrency = kDefaultConcurrency;
+    fallbacks.attempt("the number of scripts to run at a time: one runs at a time", [&] {
+        // A value edited by hand that the list does not offer shows the
+        // default, and stays stored until the user picks a concurrency.
+        concurrency = ConcurrencyChoice(settings_.stringValue(state_.settingsKeyPath,
+                                                              kConcurrencyValue, ""))
+                          .value_or(kDefaultConcurrency);
+    });
+    view_.setConcurrency(concurrency);
+    run_.setConcurrency(concurrency);
 }
 
-void MainWindowLogic::onConcurrencyChosen() {
+void MainWindowLogic::restoreRunMessages(StartUpFallbacks& fallbacks) {
+    bool shown = true;
+    fallbacks.attempt("whether to show the run messages: they are shown", [&] {
+        // Only "0" switches them off: the boxes are the program's own way, and
+        // any other value edited by hand keeps them.
+        shown = settings_.stringValue(state_.settingsKeyPath, kRunMessagesValue, "1") != "0";
+    });
+    showRunMessages(shown);
+}
+
+void MainWindowLogic::onConcurrencyChosen(int concurrency) {
+    if (concurrency < 1 || concurrency > kMaxConcurrency) return;
+    run_.setConcurrency(concurrency);
     try {
-        settings_.store().setStringValue(state_.settingsKeyPath, kConcurrencyValue,
-                                         view_.concurrencyText());
+        settings_.setStringValue(state_.settingsKeyPath, kConcurrencyValue,
+                                 std::to_string(concurrency));
     } catch (const StoreError& error) {
-        view_.showNotice(ConcurrencyNotStoredText(error.what()));
+        view_.showNotice(NotStoredText("The number of scripts to run at a time", error.what()));
     }
 }
 
-void MainWindowLogic::restoreRunMessages() {
-    // Only "0" switches them off: the boxes are the program's own way, and
-    // any other value edited by hand keeps them.
-    const bool shown = settings_.stringValue(state_.settingsKeyPath, kRunMessagesValue, "1") != "0";
+void MainWindowLogic::onActivateMatchModeChosen(MatchMode mode) { run_.setActivateMatchMode(mode); }
+
+void MainWindowLogic::showRunMessages(bool shown) {
+    runMessagesShown_ = shown;
     view_.setRunMessagesChecked(shown);
     run_.setRunMessagesShown(shown);
 }
 
-void MainWindowLogic::onRunMessagesChosen(bool shown) {
-    settings_.setStringValue(state_.settingsKeyPath, kRunMessagesValue, shown ? "1" : "0");
-    view_.setRunMessagesChecked(shown);
-    run_.setRunMessagesShown(shown);
+void MainWindowLogic::chooseRunMessages(bool shown) {
+    showRunMessages(shown);
+    try {
+        settings_.setStringValue(state_.settingsKeyPath, kRunMessagesValue, shown ? "1" : "0");
+    } catch (const StoreError& error) {
+        view_.showNotice(NotStoredText("The choice to show the run messages", error.what()));
+    }
+}
+
+bool MainWindowLogic::allowed(Command command) const {
+    const bool editing = command == Command::AddScripts || command == Command::RemoveSelected;
+    return !editing || run_.phase() != RunPhase::Running;
+}
+
+void MainWindowLogic::onFilesDropped(const std::vector<std::string>& paths) {
+    editor_.dropFiles(paths);
+}
+
+void MainWindowLogic::onCommand(Command command) {
+    if (!allowed(command)) return;
+    switch (command) {
+        case Command::AddScripts: return editor_.addScripts();
+        case Command::RemoveSelected: return editor_.removeSelected();
+        case Command::MoveSelectedUp: return editor_.moveSelectedUp();
+        case Command::MoveSelectedDown: return editor_.moveSelectedDown();
+        case Command::ExportList: return editor_.exportList();
+        case Command::ImportList: return editor_.importList();
+        case Command::StartStop: return run_.onStartStopClicked();
+        case Command::Activate: return run_.onActivateClicked();
+        case Command::ShowRunMessages: return chooseRunMessages(!runMessagesShown_);
+        case Command::About: return view_.showAboutBox();
+    }
 }
 
 }  // namespace vantrel

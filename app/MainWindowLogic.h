@@ -1,10 +1,15 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/Commands.h"
 #include "app/MainView.h"
+#include "queue/FileChooser.h"
 #include "queue/ProgramState.h"
+#include "queue/QueueEditor.h"
 #include "queue/QueueRecord.h"
 #include "run/RunController.h"
 #include "settings/SettingsKeys.h"
@@ -19,41 +24,67 @@ struct StoreProblem {
     bool readOnly = false;
 };
 
-/// The decisions of the main window: its start-up, the stored concurrency,
-/// and the run. The window forwards its events here and only shows.
+/// What the program is made of apart from its window.
+struct ProgramParts {
+    ProgramState& state;
+    Store& store;
+    WindowList& windows;
+    Launcher& launcher;
+    std::optional<StoreProblem> storeProblem;
+    std::filesystem::path journalFolder = DefaultJournalFolder();
+    RunController::Clock clock = std::chrono::steady_clock::now;
+    RunController::WallClock wallClock = std::chrono::system_clock::now;
+};
+
+/// The decisions of the main window: its start-up, its commands, the stored
+/// settings, the queue editing and the run. Both front ends forward their
+/// events here and only show what it tells them.
 class MainWindowLogic {
 public:
-    MainWindowLogic(ProgramState& state, SettingsKeys& settings, MainView& view,
-                    WindowList& windows, Launcher& launcher,
-                    std::optional<StoreProblem> storeProblem = std::nullopt);
+    MainWindowLogic(const ProgramParts& parts, MainView& view, FileChooser& chooser);
 
-    /// The start-up: settings keys, the saved queue, the concurrency, the partial title.
+    /// The start-up: settings keys, the saved queue, the concurrency, the
+    /// run messages and the partial title. A default stands in for what
+    /// cannot be read, and a notice says so.
     void load();
-    /// Stores the concurrency exactly as shown, at once; says so when the store refuses it.
-    void onConcurrencyChosen();
-    /// Switches the run's message boxes on or off and stores the choice at once.
-    void onRunMessagesChosen(bool shown);
 
-    RunController& run() { return run_; }
-    QueueRecord& queueRecord() { return record_; }
+    /// A button, a menu item or a key.
+    void onCommand(Command command);
+    /// The user picked a concurrency; it is stored at once.
+    void onConcurrencyChosen(int concurrency);
+    /// The user picked the hidden Activate button's match mode.
+    void onActivateMatchModeChosen(MatchMode mode);
+    /// Files and folders dropped on the queue list, full paths in drop order.
+    void onFilesDropped(const std::vector<std::string>& paths);
+    void onLaunchTick() { run_.onLaunchTick(); }
+    void onMonitorTick() { run_.onCompletionTick(); }
+
+    /// Replaces the file dialogs of the queue commands (the window's own by default).
+    void setFileChooser(FileChooser& chooser) { editor_.setFileChooser(chooser); }
+    bool runMessagesShown() const { return runMessagesShown_; }
+    const RunController& run() const { return run_; }
 
 private:
-    void restoreConcurrency();
-    void restoreRunMessages();
+    class StartUpFallbacks;
+    void restoreConcurrency(StartUpFallbacks& fallbacks);
+    void restoreRunMessages(StartUpFallbacks& fallbacks);
+    void showRunMessages(bool shown);
+    void chooseRunMessages(bool shown);
+    /// Add and Remove change the queue only while no run goes on.
+    bool allowed(Command command) const;
 
     ProgramState& state_;
-    SettingsKeys& settings_;
     MainView& view_;
-    QueueRecord record_;
-    RunJournal journal_{DefaultJournalFolder()};
-    RunController run_;
     std::optional<StoreProblem> storeProblem_;
+    SettingsKeys settings_;
+    QueueRecord record_;
+    RunJournal journal_;
+    RunController run_;
+    QueueEditor editor_;
+    bool runMessagesShown_ = true;
 };
 
 /// The queue list's sideways extent in pixels for the screen's twips per pixel.
 int ListHorizontalExtent(double twipsPerPixel);
-
-/// The concurrency the drop-down list offers.
-bool IsConcurrencyChoice(std::string_view text);
 
 }  // namespace vantrel

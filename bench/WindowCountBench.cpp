@@ -173,7 +173,7 @@ private:
 /// What the run controller does on a tick: the list, then the count over it.
 std::int32_t Count(xcb::X11WindowTracker& tracker) {
     const std::vector<TopLevelWindow> walk = tracker.windows();
-    return WindowTitleSearch::countMatchingWindows(walk, kPattern, MatchContains);
+    return WindowTitleSearch::countMatchingWindows(walk, kPattern, MatchMode::Contains);
 }
 
 std::uint32_t NextSequence(xcb_connection_t* c) { return xcb_no_operation(c).sequence; }

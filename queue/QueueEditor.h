@@ -52,14 +52,17 @@ public:
 
 private:
     void appendScripts(const std::vector<std::string>& paths);
-    /// Whether the record holds exactly the entries the list shows, in its order.
-    bool recordMatchesList();
+    /// The key names of the entries the list shows, in its order.
+    std::vector<std::string> shownKeyNames() const;
     enum class Outcome { Committed, Unchanged, ChangedElsewhere };
-    /// Runs one edit on a draft inside a store transaction.
-    Outcome commit(const std::function<bool(QueueDraft&)>& edit, QueueDraft& draft);
+    /// Runs one edit on a draft inside a store transaction, unless the record
+    /// (its names left in `kept`) no longer holds what the list shows.
+    /// Throws StoreError when the store fails a read or a write.
+    Outcome commit(const std::function<bool(QueueDraft&)>& edit, QueueDraft& draft,
+                   std::vector<std::string>& kept);
     /// Shows the draft once its edit is committed; nothing when the edit says
-    /// nothing changed or the store fails; the record as it is when another
-    /// program changed it.
+    /// nothing changed or the store fails (which it says); the record as it is
+    /// when another program changed it.
     void change(const std::function<bool(QueueDraft&)>& edit);
 
     ProgramState& state_;

@@ -19,7 +19,7 @@ enum class RowProgress {
 };
 
 /// What the list shows of a script's run. It belongs to the entry and
-/// travels with it, as the run state does.
+/// travels with it.
 struct ScriptProgress {
     RowProgress state = RowProgress::Waiting;
     /// Which of the run controller's launches this row shows; -1 for none.
@@ -30,15 +30,16 @@ struct ScriptProgress {
     bool operator==(const ScriptProgress&) const = default;
 };
 
-/// One row of the script table: the entry text, its run state and progress.
+/// One row of the script table: the entry text and how its script's run stands.
 struct ScriptRow {
     std::string entryText;
-    std::string runState;  // "" or kExecuted
     ScriptProgress progress{};
+
+    /// Started in this program run (whatever became of it): never started again.
+    bool executed() const { return progress.state != RowProgress::Waiting; }
 };
 
 constexpr int kScriptTableRows = 100;
-inline constexpr std::string_view kExecuted = "Executed";
 
 /// The in-memory table the run walks: row r holds list item r's entry text
 /// (for entries loaded at start-up) and whether it was started in this run.

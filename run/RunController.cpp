@@ -1,7 +1,6 @@
 #include "run/RunController.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <map>
 #include <utility>
@@ -16,24 +15,30 @@ namespace {
 
 // Counts the windows that carry this command line in their title.
 std::int32_t WindowsCarrying(const std::vector<TopLevelWindow>& walk, std::string_view commandLine) {
-    return WindowTitleSearch::countMatchingWindows(walk, commandLine, MatchContains);
+    return WindowTitleSearch::countMatchingWindows(walk, commandLine, MatchMode::Contains);
+}
+
+std::string Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
 bool StillRunning(RowProgress state) {
     return state == RowProgress::Started || state == RowProgress::Running;
 }
 
-// Clears the flag however the guarded call ends.
-class Guard {
-public:
-    explicit Guard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Guard() { flag_ = false; }
-
-private:
-    bool& flag_;
-};
-
 }  // namespace
+
+std::string_view RunCaption(RunPhase phase) {
+    switch (phase) {
+        case RunPhase::Running: return kStopCaption;
+        case RunPhase::Finished: return kFinishedCaption;
+        case RunPhase::Idle:
+        case RunPhase::Stopped: break;
+    }
+    return kStartCaption;
+}
 
 std::string CommandLine(std::string_view scriptPath) {
     return std::string(kScriptTool) + " \"" + std::string(scriptPath) + "\"";
@@ -61,61 +66,59 @@ RunController::~RunController() {
     }
 }
 
-int RunController::concurrency() {
-    const std::string text = view_.concurrencyText();
-    int n = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
-    // Only a stored value edited by hand can be no number; one at a time is the safe reading.
-    if (error != std::errc() || end != text.data() + text.size() || n < 1) return 1;
-    return n;
-}
-
-std::string RunController::partialTitle() {
-    std::string title = view_.partialWindowTitle();
-    const auto first = title.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return title.substr(first, title.find_last_not_of(' ') - first + 1);
-}
+void RunController::setPartialTitle(std::string_view title) { partialTitle_ = Trimmed(title); }
 
 void RunController::onStartStopClicked() {
-    const std::string caption = view_.runCaption();
-    if (caption == kStartCaption)
-        start();
-    else if (caption == kStopCaption)
-        stop();
-    else
-        view_.closeWindow();
+    guard_.runAlone([this] {
+        switch (phase_) {
+            case RunPhase::Idle:
+            case RunPhase::Stopped: return start();
+            case RunPhase::Running: return stop();
+            case RunPhase::Finished: return view_.closeWindow();
+        }
+    });
+}
+
+void RunController::showPhase(RunPhase phase) {
+    phase_ = phase;
+    view_.setRunCaption(RunCaption(phase));
+    view_.setEditingEnabled(phase != RunPhase::Running);
 }
 
 void RunController::start() {
     journalProblemShown_ = false;
     view_.setLaunchTimerOn(true);
-    view_.setRunCaption(kStopCaption);
-    view_.setEditingEnabled(false);
+    showPhase(RunPhase::Running);
 }
 
 void RunController::stop() {
     view_.setLaunchTimerOn(false);
     view_.setMonitorTimerOn(true);
-    view_.setRunCaption(kStartCaption);
-    view_.setEditingEnabled(true);
+    showPhase(RunPhase::Stopped);
 }
 
 void RunController::finish() {
     view_.setLaunchTimerOn(false);
-    view_.setRunCaption(kFinishedCaption);
-    view_.setEditingEnabled(true);
+    showPhase(RunPhase::Finished);
     // The list and the journal learn when the last scripts end from the monitor's walks.
     if (anyStillRunning()) view_.setMonitorTimerOn(true);
 }
 
-void RunController::onLaunchTick() { checkAndLaunch(partialTitle(), MatchContains); }
+void RunController::onLaunchTick() {
+    guard_.runAlone([this] { checkAndLaunch(); });
+    // Told once the check is over, so the run goes on while the box is open.
+    showJournalProblem();
+}
 
 void RunController::onActivateClicked() {
-    if (view_.startsWithChosen())
-        WindowTitleSearch::activateMatchingWindow(windows_, view_, partialTitle(), MatchStartsWith);
-    else
-        checkAndLaunch(partialTitle(), MatchContains);
+    guard_.runAlone([this] {
+        if (activateMode_ == MatchMode::StartsWith)
+            WindowTitleSearch::activateMatchingWindow(windows_, view_, partialTitle_,
+                                                      MatchMode::StartsWith);
+        else if (activateMode_ == MatchMode::Contains)
+            checkAndLaunch();
+    });
+    showJournalProblem();
 }
 
 std::int32_t RunController::pendingLaunches() const {
@@ -129,35 +132,27 @@ bool RunController::anyStillRunning() const {
                        [](const Launch& launch) { return StillRunning(launch.state); });
 }
 
-void RunController::checkAndLaunch(std::string_view partialTitle, std::int16_t mode) {
-    // The message boxes below let ticks through; a second check inside the
-    // first would show stale counts and could start one script too many.
-    if (checking_) return;
-    {
-        Guard guard(checking_);
-        if (messagesShown_)
-            view_.showNotice(
-                std::to_string(WindowTitleSearch::countMatchingWindows(windows_, partialTitle, mode)));
-        // The box may have stayed open for any time: decide on the windows as they are now.
-        const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-        const std::int32_t running = WindowTitleSearch::countMatchingWindows(walk, partialTitle, mode);
-        followLaunches(walk);
-        showRunning(running);
-        if (running + pendingLaunches() < concurrency()) launchNextScript();
-    }
-    // Told once the check is over, so the run goes on while the box is open.
-    showJournalProblem();
+void RunController::checkAndLaunch() {
+    if (messagesShown_)
+        view_.showNotice(std::to_string(
+            WindowTitleSearch::countMatchingWindows(windows_, partialTitle_, MatchMode::Contains)));
+    // The box may have stayed open for any time: decide on the windows as they are now.
+    const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
+    const std::int32_t running =
+        WindowTitleSearch::countMatchingWindows(walk, partialTitle_, MatchMode::Contains);
+    followLaunches(walk);
+    showRunning(running);
+    if (running + pendingLaunches() < concurrency_) launchNextScript();
 }
 
 void RunController::launchNextScript() {
     ScriptTable& table = state_.scriptTable;
     const auto next = std::find_if(table.begin(), table.end(), [](const ScriptRow& row) {
-        return row.entryText.empty() || row.runState.empty();
+        return row.entryText.empty() || !row.executed();
     });
     if (next == table.end() || next->entryText.empty()) return finish();
     // Marked before the box: an entry moved while it is open takes its marks along.
     const int id = static_cast<int>(launches_.size());
-    next->runState = kExecuted;
     next->progress = {RowProgress::Started, id, {}, {}};
 
     const std::string entryText = next->entryText;
@@ -195,9 +190,7 @@ int RunController::rowOf(int id) const {
 void RunController::undoMarking(int id) {
     const int row = rowOf(id);
     if (row < 0) return;
-    ScriptRow& marked = state_.scriptTable[row];
-    marked.runState.clear();
-    marked.progress = {};
+    state_.scriptTable[row].progress = {};
     showRow(row);
 }
 
@@ -222,7 +215,7 @@ void RunController::followLaunches(const std::vector<TopLevelWindow>& allWindows
     // among the few windows that do, not among all the desktop's.
     std::vector<TopLevelWindow> walk;
     std::copy_if(allWindows.begin(), allWindows.end(), std::back_inserter(walk), [](const TopLevelWindow& window) {
-        return !window.hasOwner && WindowTitleSearch::titleMatches(window.title, kScriptTool, MatchContains);
+        return !window.hasOwner && WindowTitleSearch::titleMatches(window.title, kScriptTool, MatchMode::Contains);
     });
     const auto now = clock_();
     for (int id = 0; id < static_cast<int>(launches_.size()); ++id) {
@@ -290,23 +283,27 @@ void RunController::showJournalProblem() {
 void RunController::showRunning(std::int32_t running) {
     view_.setRunningText(messagesShown_ ? std::string()
                                         : "Running:  " + std::to_string(running) + " of " +
-                                              std::to_string(concurrency()));
+                                              std::to_string(concurrency_));
 }
 
 void RunController::onCompletionTick() {
+    guard_.runAlone([this] { followCompletions(); });
+    showJournalProblem();
+}
+
+void RunController::followCompletions() {
     const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
     followLaunches(walk);
     const std::int32_t matching =
-        WindowTitleSearch::countMatchingWindows(walk, partialTitle(), MatchContains);
+        WindowTitleSearch::countMatchingWindows(walk, partialTitle_, MatchMode::Contains);
     showRunning(matching);
-    if (view_.runCaption() == kFinishedCaption) {
+    if (phase_ == RunPhase::Finished) {
         if (!anyStillRunning()) view_.setMonitorTimerOn(false);
     } else {
         const std::int32_t running = matching + pendingLaunches();
         view_.setStatus("Scripts Completed:  " + std::to_string(std::max(started_ - running, 0)));
         if (running == 0) view_.setMonitorTimerOn(false);
     }
-    showJournalProblem();
 }
 
 }  // namespace vantrel

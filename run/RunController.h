@@ -10,11 +10,27 @@
 
 #include "queue/ProgramState.h"
 #include "run/Launcher.h"
+#include "run/ReentryGuard.h"
 #include "run/RunJournal.h"
 #include "run/RunView.h"
 #include "run/WindowList.h"
+#include "run/WindowTitleSearch.h"
 
 namespace vantrel {
+
+/// Where the run stands; the Start/Stop button's caption shows it.
+enum class RunPhase {
+    Idle,      ///< not started since the program started
+    Running,   ///< launching
+    Stopped,   ///< stopped by the user; a Start carries on
+    Finished,  ///< every entry started; a click closes the program
+};
+
+/// The Start/Stop button's caption in the phase.
+std::string_view RunCaption(RunPhase phase);
+
+/// The highest concurrency the user can choose (the lowest is 1).
+inline constexpr int kMaxConcurrency = 8;
 
 /// Starts the queued scripts while fewer than the chosen number of their
 /// windows are open, and reports progress on the main window, in its list
@@ -39,6 +55,19 @@ public:
     /// With the run messages off, a tick shows no count box and a launch no
     /// command-line box; the running count is shown in the window instead.
     void setRunMessagesShown(bool shown) { messagesShown_ = shown; }
+    /// How many scripts may run at once, from 1 to kMaxConcurrency; read at every tick.
+    void setConcurrency(int concurrency) { concurrency_ = concurrency; }
+    /// The partial window title that running scripts' windows carry, trimmed of blanks.
+    void setPartialTitle(std::string_view title);
+    /// The match mode of the hidden Activate button; the run itself always
+    /// counts windows whose title contains the partial title.
+    void setActivateMatchMode(MatchMode mode) { activateMode_ = mode; }
+
+    RunPhase phase() const { return phase_; }
+    int concurrency() const { return concurrency_; }
+
+    // The handlers below run one at a time: one that falls due while another
+    // waits for its message box to close is skipped.
 
     /// Start, Stop, or (after a finished run) close the program.
     void onStartStopClicked();
@@ -50,15 +79,6 @@ public:
     void onCompletionTick();
     /// The hidden Activate button.
     void onActivateClicked();
-
-    /// Shows how many windows match and starts the next script when fewer
-    /// than the concurrency run once the box is closed; a started script
-    /// whose window has not shown yet counts as running. A call while an
-    /// earlier one still waits for its message box to close is skipped.
-    void checkAndLaunch(std::string_view partialTitle, std::int16_t mode);
-    /// Starts the first entry of the table not yet executed, or finishes the
-    /// run when every entry has been.
-    void launchNextScript();
 
 private:
     /// A script started in this program run, followed through the window
@@ -78,8 +98,15 @@ private:
         RowProgress state = RowProgress::Started;
     };
 
-    int concurrency();
-    std::string partialTitle();
+    void showPhase(RunPhase phase);
+    /// Shows how many windows match and starts the next script when fewer
+    /// than the concurrency run once the box is closed; a started script
+    /// whose window has not shown yet counts as running.
+    void checkAndLaunch();
+    /// Starts the first entry of the table not yet executed, or finishes the
+    /// run when every entry has been.
+    void launchNextScript();
+    void followCompletions();
     void start();
     void stop();
     void finish();
@@ -108,8 +135,12 @@ private:
     RunJournal& journal_;
     Clock clock_;
     WallClock wallClock_;
+    RunPhase phase_ = RunPhase::Idle;
+    int concurrency_ = 1;
+    std::string partialTitle_;
+    MatchMode activateMode_ = MatchMode::Contains;
     bool messagesShown_ = true;
-    bool checking_ = false;
+    ReentryGuard guard_;
     bool journalProblemShown_ = false;
     std::string journalProblem_;
     std::int32_t started_ = 0;

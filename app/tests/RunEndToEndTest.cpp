@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "app/MainWindow.h"
+#include "app/UserProgram.h"
 #include "queue/QueueEntry.h"
 #include "testing/MessageBoxAnswerer.h"
 #include "testing/StandInLog.h"
@@ -27,14 +28,10 @@ using testing::StandInLog;
 /// The program as it starts for the user: the saved queue in the real window,
 /// the real window list and the real launcher.
 struct StartedProgram {
-    std::unique_ptr<Store> store;
-    SettingsKeys settings{*store};
-    ProgramState state;
-    std::unique_ptr<WindowList> windows = OpenDesktopWindowList();
-    std::unique_ptr<Launcher> launcher = CreateLauncher();
-    MainWindow window{state, settings, *windows, *launcher};
+    UserProgram program;
+    MainWindow window{program.parts()};
 
-    explicit StartedProgram(std::unique_ptr<Store> savedStore) : store(std::move(savedStore)) {
+    StartedProgram() {
         window.load();
         window.show();
     }
@@ -66,7 +63,8 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderAndTheRunFinishes
     for (std::size_t i = 0; i < scripts.size(); ++i)
         store->createKey(std::string(kQueueRecordKeyPath) + "\\0" + std::to_string(i + 1) + "-" + scripts[i]);
     store->setStringValue(kSettingsKeyPath, "Id", "2");
-    StartedProgram program(std::move(store));
+    store.reset();
+    StartedProgram program;
     MainWindow& window = program.window;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
@@ -148,7 +146,8 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     }
     store->setStringValue(kSettingsKeyPath, "Id", "3");
     store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
-    StartedProgram program(std::move(store));
+    store.reset();
+    StartedProgram program;
     MainWindow& window = program.window;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 

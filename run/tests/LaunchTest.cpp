@@ -51,7 +51,7 @@ protected:
         return std::ranges::count(windows_->topLevelWindows(), title, &TopLevelWindow::title);
     }
     std::int32_t toolWindows() {
-        return WindowTitleSearch::countMatchingWindows(*windows_, kScriptTool, MatchContains);
+        return WindowTitleSearch::countMatchingWindows(*windows_, kScriptTool, MatchMode::Contains);
     }
     bool childToReap() {
         return WaitUntil([] { return waitpid(-1, nullptr, WNOHANG) > 0; }, std::chrono::seconds(1));

@@ -35,10 +35,7 @@ protected:
     RunController run{state, view, desktop, desktop, journal, [this] { return now; },
                       [this] { return WallAt(now); }};
 
-    RunControllerTest() {
-        view.title = "esscmd.exe";
-        view.concurrency = "1";
-    }
+    RunControllerTest() { run.setPartialTitle(" esscmd.exe "); }
     void queue(const Strings& paths) {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             state.scriptTable[i].entryText = EntryText(static_cast<int>(i) + 1, paths[i]);
@@ -94,7 +91,7 @@ TEST_F(RunControllerTest, AnEmptyQueueFinishesAtTheFirstTick) {
 
 TEST_F(RunControllerTest, StartsScriptsInQueueOrderWhileFewerThanNRun) {
     queue({"/calc/q1.txt", "/my scripts/q 2.txt", "/calc/q3.txt"});
-    view.concurrency = "2";
+    run.setConcurrency(2);
     run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/calc/q1.txt\""}));
@@ -148,7 +145,7 @@ TEST_F(RunControllerTest, AWindowThatNeverShowsStopsCountingAfterTheGrace) {
 
 TEST_F(RunControllerTest, AnOlderWindowOfTheSameScriptDoesNotPassForTheNewOne) {
     queue({"/same", "/same", "/other"});
-    view.concurrency = "2";
+    run.setConcurrency(2);
     run.onStartStopClicked();
     tick();
     desktop.mapStartedWindows();
@@ -159,7 +156,7 @@ TEST_F(RunControllerTest, AnOlderWindowOfTheSameScriptDoesNotPassForTheNewOne) {
 
 TEST_F(RunControllerTest, OneWindowShownOfAScriptStartedTwiceLeavesTheOtherStillCounting) {
     queue({"/same", "/same", "/other"});
-    view.concurrency = "2";
+    run.setConcurrency(2);
     run.setRunMessagesShown(false);
     run.onStartStopClicked();
     tick();
@@ -195,7 +192,7 @@ TEST_F(RunControllerTest, ACountBoxHeldOpenNeverLeadsToMoreThanN) {
     queue({"/a", "/b", "/c"});
     desktop.clock = [this] { return now; };
     desktop.mapDelay = 500ms;
-    view.onNotice = [this](const std::string&) { now += 3s; };
+    view.onBox = [this](const std::string&) { now += 3s; };
     run.onStartStopClicked();
     for (int i = 0; i < 5; ++i) tick();
     EXPECT_EQ(desktop.started, (Strings{"/a"}));
@@ -206,7 +203,7 @@ TEST_F(RunControllerTest, ACountBoxHeldOpenNeverLeadsToMoreThanN) {
 
 TEST_F(RunControllerTest, MonitorCountsStartedScriptsNoLongerRunningAndStopsWhenNoneRuns) {
     queue({"/a", "/b", "/c"});
-    view.concurrency = "3";
+    run.setConcurrency(3);
     run.onStartStopClicked();
     for (int i = 0; i < 3; ++i) {
         tick();
@@ -232,14 +229,19 @@ TEST_F(RunControllerTest, MonitorNeverCountsOtherScriptWindowsAsBelowZero) {
     EXPECT_TRUE(view.monitorTimerOn);
 }
 
-TEST_F(RunControllerTest, ATickDueWhileABoxIsOpenIsSkipped) {
+TEST_F(RunControllerTest, NoTickOfEitherTimerActsWhileABoxOfTheRunIsOpen) {
     queue({"/a", "/b"});
-    view.concurrency = "8";
-    run.onStartStopClicked();
-    view.onNotice = [this](const std::string&) { tick(); };
+    run.setConcurrency(8);
+    for (int click = 0; click < 3; ++click) run.onStartStopClicked();  // Start, Stop, Start: both tick
+    view.onBox = [this](const std::string&) {
+        run.onCompletionTick();
+        tick();
+    };
     tick();
     EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/a\""}));
     EXPECT_EQ(desktop.started, (Strings{"/a"}));
+    EXPECT_TRUE(view.monitorTimerOn);
+    EXPECT_EQ(view.status, "Scripts Executed:  1");
 }
 
 TEST_F(RunControllerTest, AFailedLaunchStopsTheRunAndLeavesTheRowToRetry) {
@@ -252,7 +254,7 @@ TEST_F(RunControllerTest, AFailedLaunchStopsTheRunAndLeavesTheRowToRetry) {
     EXPECT_FALSE(view.launchTimerOn);
     EXPECT_TRUE(view.monitorTimerOn);
     EXPECT_TRUE(view.editingEnabled);
-    EXPECT_EQ(state.scriptTable[0].runState, "");
+    EXPECT_FALSE(state.scriptTable[0].executed());
     EXPECT_EQ(view.status, "");
     desktop.launchFailure.clear();
     run.onStartStopClicked();
@@ -260,22 +262,21 @@ TEST_F(RunControllerTest, AFailedLaunchStopsTheRunAndLeavesTheRowToRetry) {
     EXPECT_EQ(desktop.started, (Strings{"/a"}));
 }
 
-TEST_F(RunControllerTest, OddConcurrencyAndEntryTextsDoNotBreakTheRun) {
+TEST_F(RunControllerTest, OddEntryTextsDoNotBreakTheRun) {
     state.scriptTable[0].entryText = "ab";
     state.scriptTable[1].entryText = "01-";
-    view.concurrency = "abc";
     desktop.openWindow("other window");
     run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.notices.back(), "esscmd.exe \"\"");
     desktop.mapStartedWindows();
     tick();
-    EXPECT_EQ(desktop.started, (Strings{""}));  // N read as 1: one window matches
+    EXPECT_EQ(desktop.started, (Strings{""}));  // N is 1: one window matches
 }
 
 TEST_F(RunControllerTest, ATableOfExecutedEntriesFinishesWithoutMarking) {
     for (int i = 0; i < kScriptTableRows; ++i)
-        state.scriptTable[i] = {EntryText(i + 1, "/s"), std::string(kExecuted)};
+        state.scriptTable[i] = {EntryText(i + 1, "/s"), {RowProgress::Done}};
     run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.caption, kFinishedCaption);
@@ -283,7 +284,7 @@ TEST_F(RunControllerTest, ATableOfExecutedEntriesFinishesWithoutMarking) {
 }
 
 TEST_F(RunControllerTest, ActivateRestoresTheFirstMatchingWindowOrSaysThereIsNone) {
-    view.startsWith = true;
+    run.setActivateMatchMode(MatchMode::StartsWith);
     run.onActivateClicked();
     EXPECT_EQ(view.notices, (Strings{"No matching applications found."}));
     desktop.openWindow("C:\\bin\\ESSCMD.EXE");
@@ -293,14 +294,14 @@ TEST_F(RunControllerTest, ActivateRestoresTheFirstMatchingWindowOrSaysThereIsNon
     run.onActivateClicked();
     EXPECT_EQ(desktop.activated, first);
     EXPECT_TRUE(desktop.minimized.empty());
-    view.startsWith = false;
+    run.setActivateMatchMode(MatchMode::Contains);
     run.onActivateClicked();
     EXPECT_EQ(view.notices.back(), "2");
 }
 
 TEST_F(RunControllerTest, AQuietRunLaunchesWithoutBoxesAndShowsHowManyRunOfN) {
     queue({"/a", "/b", "/c"});
-    view.concurrency = "2";
+    run.setConcurrency(2);
     run.setRunMessagesShown(false);
     run.onStartStopClicked();
     tick();
@@ -314,7 +315,7 @@ TEST_F(RunControllerTest, AQuietRunLaunchesWithoutBoxesAndShowsHowManyRunOfN) {
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
     EXPECT_EQ(view.runningText, "Running:  2 of 2");
     desktop.closeWindowTitled("esscmd.exe \"/a\"");
-    view.concurrency = "3";  // read again at every tick
+    run.setConcurrency(3);  // read again at every tick
     tick();
     EXPECT_EQ(view.runningText, "Running:  1 of 3");
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b", "/c"}));
@@ -355,12 +356,13 @@ TEST_F(RunControllerTest, AQuietRunNeverHasMoreThanNScriptsWhoseWindowsOpenLate)
     run.setRunMessagesShown(false);
     run.onStartStopClicked();
     for (int step = 0; step < 20000 && view.caption == kStopCaption; ++step) {
-        view.concurrency = std::to_string(std::uniform_int_distribution(1, 4)(random));
+        const int n = std::uniform_int_distribution(1, 4)(random);
+        run.setConcurrency(n);
         const std::size_t startedBefore = desktop.started.size();
         const std::size_t runningBefore = desktop.windows.size() + desktop.unmapped.size();
         tick();
         if (desktop.started.size() > startedBefore) {
-            ASSERT_LT(runningBefore, std::stoul(view.concurrency)) << "step " << step;
+            ASSERT_LT(runningBefore, static_cast<std::size_t>(n)) << "step " << step;
             const auto lifetime = std::chrono::milliseconds(std::uniform_int_distribution(0, 5000)(random));
             ends.emplace_back(CommandLine(desktop.started.back()), now + desktop.mapDelay + lifetime);
         }
@@ -410,7 +412,7 @@ TEST_F(RunControllerTest, EachRowShowsWhetherItsScriptWaitsStartedRunsEndedOrNev
 
 TEST_F(RunControllerTest, AfterTheRunFinishesTheMonitorFollowsTheLastScriptsQuietly) {
     queue({"/a", "/b"});
-    view.concurrency = "3";
+    run.setConcurrency(3);
     run.onStartStopClicked();
     for (int i = 0; i < 3; ++i) {
         tick();
@@ -431,7 +433,7 @@ TEST_F(RunControllerTest, AfterTheRunFinishesTheMonitorFollowsTheLastScriptsQuie
 
 TEST_F(RunControllerTest, OfAScriptQueuedTwiceTheEarlierStartedEndsFirst) {
     queue({"/same", "/same"});
-    view.concurrency = "2";
+    run.setConcurrency(2);
     run.onStartStopClicked();
     tick();
     desktop.mapStartedWindows();
@@ -472,21 +474,18 @@ TEST_F(RunControllerTest, AJournalThatCannotBeWrittenIsToldOncePerRunAndTheRunGo
     queue({"/a", "/b", "/c"});
     run.setRunMessagesShown(false);
     run.onStartStopClicked();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 3; ++i) {
         tick();
         now += RunController::kWindowGrace;
     }
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b", "/c"}));
     ASSERT_EQ(view.notices.size(), 1u);
     EXPECT_TRUE(view.notices[0].starts_with("The run journal cannot be written: cannot create the folder "));
-    EXPECT_EQ(view.caption, kFinishedCaption);
-    state.scriptTable[3].entryText = EntryText(4, "/d");
-    view.caption = kStartCaption;
+    run.onStartStopClicked();
     run.onStartStopClicked();
     tick();
-    now += RunController::kWindowGrace;
-    tick();
     EXPECT_EQ(view.notices.size(), 2u);
+    EXPECT_EQ(view.caption, kFinishedCaption);
 }
 
 }  // namespace

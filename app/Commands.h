@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string_view>
+
+#include "app/FormLayout.h"
+
+// What the user can ask of the main window, and where each command is
+// offered. Both front ends build their buttons and menus from these tables
+// and hand every command to MainWindowLogic::onCommand.
+
+namespace vantrel {
+
+enum class Command {
+    AddScripts,
+    RemoveSelected,
+    MoveSelectedUp,
+    MoveSelectedDown,
+    StartStop,
+    Activate,
+    ExportList,
+    ImportList,
+    ShowRunMessages,
+    About,
+};
+
+/// Where a command is offered: a button of the form, or an item of a menu.
+enum class CommandPlace { Button, HiddenButton, ListsMenu, OptionsMenu, HelpMenu };
+
+struct CommandInfo {
+    Command command;
+    CommandPlace offeredIn;
+    /// The caption; empty for the arrow buttons, which draw their arrows, and
+    /// for Start/Stop, whose caption the run sets.
+    std::string_view caption;
+    /// The form's name of its control, which UI tests and accessibility tools use.
+    std::string_view objectName;
+    /// A button's place on the form; unused for menu items.
+    TwipRect buttonPlace{};
+    /// A menu item that shows a check mark.
+    bool checkable = false;
+};
+
+inline constexpr CommandInfo kCommands[] = {
+    {Command::AddScripts, CommandPlace::Button, "Add", "cmdAdd", main_form::kAddButton},
+    {Command::RemoveSelected, CommandPlace::Button, "Remove", "cmdRemove", main_form::kRemoveButton},
+    {Command::MoveSelectedUp, CommandPlace::Button, "", "cmdUp", main_form::kMoveUpButton},
+    {Command::MoveSelectedDown, CommandPlace::Button, "", "Command2", main_form::kMoveDownButton},
+    {Command::StartStop, CommandPlace::Button, "", "cmdRun", main_form::kStartStopButton},
+    {Command::Activate, CommandPlace::HiddenButton, "&Activate", "Command1",
+     main_form::kActivateButton},
+    {Command::ExportList, CommandPlace::ListsMenu, "Export List", "mnuListsExport"},
+    {Command::ImportList, CommandPlace::ListsMenu, "Import List", "mnuListsImport"},
+    {Command::ShowRunMessages, CommandPlace::OptionsMenu, "Show Run Messages",
+     "mnuOptionsShowRunMessages", {}, true},
+    {Command::About, CommandPlace::HelpMenu, "About", "mnuAbout"},
+};
+
+struct MenuInfo {
+    CommandPlace holds;
+    std::string_view caption;
+    std::string_view objectName;
+};
+
+/// The menu bar, left to right.
+inline constexpr MenuInfo kMenus[] = {
+    {CommandPlace::ListsMenu, "Lists", "mnuLists"},
+    {CommandPlace::OptionsMenu, "Options", "mnuOptions"},
+    {CommandPlace::HelpMenu, "Help", "mnuHelp"},
+};
+
+}  // namespace vantrel
