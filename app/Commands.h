@@ -40,12 +40,13 @@ struct CommandInfo {
     bool checkable = false;
 };
 
+/// The buttons come in the order the Tab key visits them, the menu items in menu order.
 inline constexpr CommandInfo kCommands[] = {
     {Command::AddScripts, CommandPlace::Button, "Add", "cmdAdd", main_form::kAddButton},
     {Command::RemoveSelected, CommandPlace::Button, "Remove", "cmdRemove", main_form::kRemoveButton},
+    {Command::StartStop, CommandPlace::Button, "", "cmdRun", main_form::kStartStopButton},
     {Command::MoveSelectedUp, CommandPlace::Button, "", "cmdUp", main_form::kMoveUpButton},
     {Command::MoveSelectedDown, CommandPlace::Button, "", "Command2", main_form::kMoveDownButton},
-    {Command::StartStop, CommandPlace::Button, "", "cmdRun", main_form::kStartStopButton},
     {Command::Activate, CommandPlace::HiddenButton, "&Activate", "Command1",
      main_form::kActivateButton},
     {Command::ExportList, CommandPlace::ListsMenu, "Export List", "mnuListsExport"},

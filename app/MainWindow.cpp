@@ -170,14 +170,11 @@ void MainWindow::applyLook() {
     button(Command::MoveSelectedUp)->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     button(Command::MoveSelectedDown)->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     // Labels and the hidden controls take no focus, so Tab visits only these.
-    QWidget* const tabOrder[] = {queueListWidget_,
-                                 button(Command::AddScripts),
-                                 button(Command::RemoveSelected),
-                                 button(Command::StartStop),
-                                 button(Command::MoveSelectedUp),
-                                 button(Command::MoveSelectedDown),
-                                 concurrencyBox_};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    std::vector<QWidget*> tabOrder{queueListWidget_};
+    for (const CommandInfo& info : kCommands)
+        if (info.offeredIn == CommandPlace::Button) tabOrder.push_back(button(info.command));
+    tabOrder.push_back(concurrencyBox_);
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The controls have fixed places, so the user does not resize the window.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     // Without the customize hint Qt offers every title bar button, maximize included.

@@ -143,7 +143,7 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheR
                 GetClassNameW(candidate, name, 64) && wcscmp(name, win32::kMainWindowClass) == 0)
                 window = candidate;
     ASSERT_NE(window, nullptr);
-    HWND startStop = GetDlgItem(window, win32::kStartStopId);
+    HWND startStop = GetDlgItem(window, win32::CommandId(Command::StartStop));
     PostMessageW(startStop, BM_CLICK, 0, 0);
 
     Strings boxes;
