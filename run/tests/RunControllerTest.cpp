@@ -393,7 +393,7 @@ TEST_F(RunControllerTest, EachRowShowsWhetherItsScriptWaitsStartedRunsEndedOrNev
     desktop.windows.clear();
     tick();  // /a has ended, /b starts and its terminal never maps a window
     EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Started, Waiting}));
-    EXPECT_EQ(view.list.tooltip(0), "/a\nDone: started " + startedA + ", took 12.5 s");
+    EXPECT_EQ(view.list.tooltip(0), "/a\nDone: how it ended is not known, started " + startedA + ", took 12.5 s");
     desktop.unmapped.clear();
     now += RunController::kWindowGrace;
     tick();
