@@ -153,7 +153,7 @@ void RunController::launchNextScript() {
     if (next == table.end() || next->entryText.empty()) return finish();
     // Marked before the box: an entry moved while it is open takes its marks along.
     const int id = static_cast<int>(launches_.size());
-    next->progress = {RowProgress::Started, id, {}, {}};
+    next->progress = ScriptProgress{.state = RowProgress::Started, .launch = id};
 
     const std::string entryText = next->entryText;
     const std::string commandLine = CommandLine(ScriptPath(entryText));
@@ -198,8 +198,10 @@ void RunController::showProgress(int id) {
     const int row = rowOf(id);
     if (row < 0) return;
     const Launch& launch = launches_[id];
-    state_.scriptTable[row].progress = {launch.state, id, launch.startedAt,
-                                        launch.endedAt.value_or(WallTime{})};
+    state_.scriptTable[row].progress = ScriptProgress{.state = launch.state,
+                                                      .launch = id,
+                                                      .startedAt = launch.startedAt,
+                                                      .endedAt = launch.endedAt.value_or(WallTime{})};
     showRow(row);
 }
 
