@@ -153,7 +153,9 @@ void RunController::launchNextScript() {
     if (next == table.end() || next->entryText.empty()) return finish();
     // Marked before the box: an entry moved while it is open takes its marks along.
     const int id = static_cast<int>(launches_.size());
-    next->progress = ScriptProgress{.state = RowProgress::Started, .launch = id};
+    next->progress = {};
+    next->progress.state = RowProgress::Started;
+    next->progress.launch = id;
 
     const std::string entryText = next->entryText;
     const std::string commandLine = CommandLine(ScriptPath(entryText));
@@ -198,10 +200,11 @@ void RunController::showProgress(int id) {
     const int row = rowOf(id);
     if (row < 0) return;
     const Launch& launch = launches_[id];
-    state_.scriptTable[row].progress = ScriptProgress{.state = launch.state,
-                                                      .launch = id,
-                                                      .startedAt = launch.startedAt,
-                                                      .endedAt = launch.endedAt.value_or(WallTime{})};
+    ScriptProgress& progress = state_.scriptTable[row].progress;
+    progress.state = launch.state;
+    progress.launch = id;
+    progress.startedAt = launch.startedAt;
+    progress.endedAt = launch.endedAt.value_or(WallTime{});
     showRow(row);
 }
 
