@@ -275,9 +275,10 @@ TEST_F(RunControllerTest, OddEntryTextsDoNotBreakTheRun) {
 }
 
 TEST_F(RunControllerTest, ATableOfExecutedEntriesFinishesWithoutMarking) {
-    for (int i = 0; i < kScriptTableRows; ++i)
+    for (int i = 0; i < kScriptTableRows; ++i) {
         state.scriptTable[i].entryText = EntryText(i + 1, "/s");
         state.scriptTable[i].progress.state = RowProgress::Done;
+    }
     run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.caption, kFinishedCaption);
