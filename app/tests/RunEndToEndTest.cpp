@@ -31,7 +31,7 @@ struct StartedProgram {
     SettingsKeys settings{*store};
     ProgramState state;
     std::unique_ptr<WindowList> windows = OpenDesktopWindowList();
-    std::unique_ptr<Launcher> launcher = CreateLauncher();
+    std::unique_ptr<Launcher> launcher = CreateLauncher(VANTREL_RUNNER);
     MainWindow window{state, settings, *windows, *launcher};
 
     explicit StartedProgram(std::unique_ptr<Store> savedStore) : store(std::move(savedStore)) {
