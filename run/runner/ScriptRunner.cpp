@@ -1,5 +1,7 @@
 #include "run/runner/ScriptRunner.h"
 
+#include <algorithm>
+
 #include "run/AtomicFile.h"
 
 namespace vantrel {
@@ -15,22 +17,23 @@ std::string UsageError(const std::string& problem) {
 }  // namespace
 
 std::variant<RunnerRequest, std::string> ParseRunnerArguments(const std::vector<std::string>& arguments) {
+    std::optional<std::string> outcomeFile;
     RunnerRequest request;
-    bool outcomeGiven = false;
+    const std::pair<std::string_view, std::optional<std::string>*> options[] = {
+        {"--outcome", &outcomeFile}, {"--log", &request.logFile}, {"--title", &request.title}};
     auto argument = arguments.begin();
     for (; argument != arguments.end() && *argument != "--"; ++argument) {
         const std::string option = *argument;
-        const bool outcome = option == "--outcome";
-        if (!outcome && option != "--log") return UsageError("unknown argument " + option);
-        if (outcome ? outcomeGiven : request.logFile.has_value())
-            return UsageError(option + " is given twice");
+        const auto known = std::ranges::find(options, option, [](const auto& o) { return o.first; });
+        if (known == std::end(options)) return UsageError("unknown argument " + option);
+        if (known->second->has_value()) return UsageError(option + " is given twice");
         if (++argument == arguments.end() || argument->empty())
-            return UsageError(option + " needs a file");
-        if (outcome) request.outcomeFile = *argument, outcomeGiven = true;
-        else request.logFile = *argument;
+            return UsageError(option + " needs a value");
+        *known->second = *argument;
     }
-    if (!outcomeGiven) return UsageError("--outcome is missing");
+    if (!outcomeFile) return UsageError("--outcome is missing");
     if (argument == arguments.end()) return UsageError("-- and the program are missing");
+    request.outcomeFile = *outcomeFile;
     request.program.assign(argument + 1, arguments.end());
     if (request.program.empty() || request.program.front().empty())
         return UsageError("the program is missing");

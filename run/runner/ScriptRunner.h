@@ -15,7 +15,7 @@
 namespace vantrel {
 
 inline constexpr std::string_view kRunnerUsage =
-    "usage: vantrel-script --outcome FILE [--log FILE] -- PROGRAM [ARGUMENT...]";
+    "usage: vantrel-script --outcome FILE [--log FILE] [--title TEXT] -- PROGRAM [ARGUMENT...]";
 /// The exit status of a usage error; the runner then runs nothing.
 inline constexpr int kRunnerUsageStatus = 2;
 
@@ -23,6 +23,9 @@ inline constexpr int kRunnerUsageStatus = 2;
 struct RunnerRequest {
     std::string outcomeFile;
     std::optional<std::string> logFile;
+    /// The window's title, which the runner sets itself where the window's
+    /// host may not have taken it from the start.
+    std::optional<std::string> title;
     std::vector<std::string> program;  ///< the program, then its arguments
 };
 

@@ -53,6 +53,15 @@ private:
     int fd_;
 };
 
+/// Terminals take their window's title from this sequence, unless told to
+/// keep their own.
+void SetTerminalTitle(const std::string& title) {
+    if (!::isatty(STDOUT_FILENO)) return;
+    std::string sequence = "\x1b]0;";
+    for (const char c : title) sequence += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    DescriptorSink(STDOUT_FILENO).write(sequence + "\x07");
+}
+
 /// The log, created new; -1 and the reason when it cannot be.
 int OpenLog(const std::filesystem::path& file, std::string& reason) {
     // Not blocking: a FIFO in the log's place must not hold the script back.
@@ -214,20 +223,15 @@ private:
 };
 
 int Run(const RunnerRequest& request) {
+    if (request.title) SetTerminalTitle(*request.title);
     DescriptorSink window(STDOUT_FILENO);
     OutputCopy copy(window, request.logFile.value_or(""));
-    std::unique_ptr<FileDescriptor> log;
-    std::unique_ptr<DescriptorSink> logSink;
-    if (const std::optional<std::filesystem::path> file = PrepareLogFile(request)) {
-        std::string reason;
-        log = std::make_unique<FileDescriptor>(OpenLog(*file, reason));
-        if (log->valid()) {
-            logSink = std::make_unique<DescriptorSink>(log->get());
-            copy.setLog(*logSink);
-        } else {
-            copy.logFailed(reason);
-        }
-    }
+    const std::optional<std::filesystem::path> file = PrepareLogFile(request);
+    std::string reason;
+    const FileDescriptor log(file ? OpenLog(*file, reason) : -1);
+    DescriptorSink logSink(log.get());
+    if (log.valid()) copy.setLog(logSink);
+    else if (file) copy.logFailed(reason);
     ScriptOutcome outcome;
     try {
         outcome = ChildRun(request, copy).waitForEnd();
@@ -236,7 +240,7 @@ int Run(const RunnerRequest& request) {
         outcome = {ScriptOutcome::Ending::Exited, 127, std::chrono::system_clock::now(), {}};
     }
     // The outcome never points at a log that a power cut would take back.
-    if (log && log->valid() && ::fsync(log->get()) != 0 && copy.logProblem().empty())
+    if (log.valid() && ::fsync(log.get()) != 0 && copy.logProblem().empty())
         copy.logFailed(std::strerror(errno));
     outcome.logProblem = copy.logProblem();
     return FinishRun(request, outcome, copy);

@@ -87,7 +87,8 @@ TEST_F(ScriptRunnerTest, AWrongCommandLineIsOneLineOnStandardErrorAndRunsNothing
         {"--outcome", "", "--", program},
         {"--outcome", outcome, "--outcome", outcome, "--", program},
         {"--outcome", outcome, "--log", log, "--log", log, "--", program},
-        {"--outcome", outcome, "--title", "x", "--", program},
+        {"--outcome", outcome, "--title", "", "--", program},
+        {"--outcome", outcome, "--title", "x", "--title", "x", "--", program},
         {"--outcome", outcome, program},
         {"--outcome"},
     };
