@@ -2,10 +2,10 @@
 
 namespace vantrel {
 
-UserProgram::UserProgram()
+UserProgram::UserProgram(std::optional<std::filesystem::path> runner)
     : opened_(OpenUserStore()),
       windows_(OpenDesktopWindowList()),
-      launcher_(CreateLauncher()) {}
+      launcher_(CreateLauncher(std::move(runner))) {}
 
 ProgramParts UserProgram::parts() {
     std::optional<StoreProblem> problem;

@@ -14,8 +14,9 @@ namespace vantrel {
 /// desktop's window list and the platform's launcher.
 class UserProgram {
 public:
-    /// Throws std::runtime_error when there is no desktop to talk to.
-    UserProgram();
+    /// The script runner is the one beside the program unless `runner` names
+    /// another. Throws std::runtime_error when there is no desktop to talk to.
+    explicit UserProgram(std::optional<std::filesystem::path> runner = std::nullopt);
 
     ProgramParts parts();
 

@@ -172,7 +172,7 @@ void RunController::launchNextScript() {
 bool RunController::launch(const std::string& commandLine, const std::string& entryText) {
     const std::int32_t windowsBefore = WindowsCarrying(windows_.topLevelWindows(), commandLine);
     try {
-        launcher_.startScript(commandLine, ScriptPath(entryText));
+        launcher_.startScript(requestFor(commandLine, ScriptPath(entryText)));
     } catch (const LaunchError& error) {
         view_.showNotice(error.what());
         return false;
@@ -180,6 +180,15 @@ bool RunController::launch(const std::string& commandLine, const std::string& en
     launches_.push_back({entryText, commandLine, windowsBefore, ++events_, 0, clock_(), wallClock_(),
                          std::nullopt, std::nullopt, RowProgress::Started});
     return true;
+}
+
+LaunchRequest RunController::requestFor(const std::string& commandLine, const std::string& scriptPath) {
+    // Named by the launch's start, so that no later run overwrites them.
+    const auto startedAt = std::chrono::duration_cast<std::chrono::milliseconds>(
+        wallClock_().time_since_epoch());
+    const std::string name = std::to_string(startedAt.count()) + "-" + std::to_string(launches_.size());
+    const std::filesystem::path folder = journal_.folder() / "launches";
+    return {commandLine, scriptPath, folder / (name + ".outcome"), folder / (name + ".log")};
 }
 
 int RunController::rowOf(int id) const {

@@ -111,6 +111,7 @@ private:
     void stop();
     void finish();
     bool launch(const std::string& commandLine, const std::string& entryText);
+    LaunchRequest requestFor(const std::string& commandLine, const std::string& scriptPath);
     /// The table row showing the launch, or -1 when it was removed.
     int rowOf(int id) const;
     void undoMarking(int id);

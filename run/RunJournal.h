@@ -35,6 +35,8 @@ public:
     /// Throws JournalError when it cannot.
     void append(const JournalLine& line);
 
+    const std::filesystem::path& folder() const { return folder_; }
+
     /// The file the lines of scripts started at `time` go to.
     std::filesystem::path fileFor(WallTime time) const;
 

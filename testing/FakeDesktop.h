@@ -56,10 +56,11 @@ public:
     }
     void restore(WindowHandle window) override { std::erase(minimized, window); }
     void bringToFront(WindowHandle window) override { activated = window; }
-    void startScript(const std::string& commandLine, const std::string& scriptPath) override {
+    ProcessIdentity startScript(const LaunchRequest& request) override {
         if (!launchFailure.empty()) throw LaunchError(launchFailure);
-        started.push_back(scriptPath);
-        unmapped.push_back({commandLine, clock ? clock() : TimePoint{}});
+        started.push_back(request.scriptPath);
+        unmapped.push_back({request.commandLine, clock ? clock() : TimePoint{}});
+        return {};
     }
 
 private:

@@ -61,12 +61,13 @@ public:
     bool isMinimized(WindowHandle) override { return false; }
     void restore(WindowHandle) override {}
     void bringToFront(WindowHandle) override {}
-    void startScript(const std::string& commandLine, const std::string& path) override {
+    ProcessIdentity startScript(const LaunchRequest& request) override {
         if (std::exchange(failNextStart, false)) throw LaunchError("esscmd.exe was not found.");
-        if (onStart) onStart(path);
-        started.push_back(path);
+        if (onStart) onStart(request.scriptPath);
+        started.push_back(request.scriptPath);
         const Clock::time_point mapsAt = now_ + mapDelay();
-        scripts_.push_back({commandLine, path, mapsAt, mapsAt + lifetime()});
+        scripts_.push_back({request.commandLine, request.scriptPath, mapsAt, mapsAt + lifetime()});
+        return {};
     }
 
 private:
