@@ -37,6 +37,8 @@ public:
     /// where the console is its own). Throws LaunchError when nothing could
     /// be started.
     virtual ProcessIdentity startScript(const LaunchRequest& request) = 0;
+    /// Whether the process a start returned still runs, and with it the script.
+    virtual bool isRunning(const ProcessIdentity& process) { return IsProcessAlive(process); }
 };
 
 /// The name of the command-line tool that runs one script.

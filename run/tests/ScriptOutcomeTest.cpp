@@ -41,7 +41,7 @@ TEST(ScriptOutcomeTest, OnlyAWholeOutcomeOfThisVersionIsRead) {
         {"vantrel-outcome 1\nexited 99999999999\nended 1\nlog written\n", none},
         {"vantrel-outcome 1\nended 1\nexited 3\nlog written\n", none},
         {"vantrel-outcome 1\nexited 3\nended 1\nlog-problem \n", none},
-        {"vantrel-outcome 1\nexited 3\nended 1\nlog-problem a\\tb\n", none},
+        {"vantrel-outcome 1\nexited 3\nended 1\nlog-problem a\\qb\n", none},
         {"vantrel-outcome 1\nexited 3\nended 1\nlog written\nlog written\n", none},
         {"vantrel-outcome 1\r\nexited 3\r\nended 1\r\nlog written\r\n", none},
         {"vantrel-outcome 1\nexited 3\0\nended 1\nlog written\n"s, none},
