@@ -21,10 +21,14 @@ enum class Command {
     ImportList,
     ShowRunMessages,
     About,
+    RunAgain,
+    Skip,
+    OpenLog,
 };
 
-/// Where a command is offered: a button of the form, or an item of a menu.
-enum class CommandPlace { Button, HiddenButton, ListsMenu, OptionsMenu, HelpMenu };
+/// Where a command is offered: a button of the form, an item of a menu of
+/// the menu bar, or of the queue list's own menu (right-click, the menu key).
+enum class CommandPlace { Button, HiddenButton, ListsMenu, OptionsMenu, HelpMenu, QueueListMenu };
 
 struct CommandInfo {
     Command command;
@@ -54,6 +58,9 @@ inline constexpr CommandInfo kCommands[] = {
     {Command::ShowRunMessages, CommandPlace::OptionsMenu, "Show Run Messages",
      "mnuOptionsShowRunMessages", {}, true},
     {Command::About, CommandPlace::HelpMenu, "About", "mnuAbout"},
+    {Command::RunAgain, CommandPlace::QueueListMenu, "Run Again", "mnuQueueRunAgain"},
+    {Command::Skip, CommandPlace::QueueListMenu, "Skip", "mnuQueueSkip"},
+    {Command::OpenLog, CommandPlace::QueueListMenu, "Open Log", "mnuQueueOpenLog"},
 };
 
 struct MenuInfo {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "queue/Prompt.h"
@@ -22,6 +23,8 @@ public:
     virtual double twipsPerPixel() = 0;
     /// Shows a new about box and returns once it is closed.
     virtual void showAboutBox() = 0;
+    /// Opens the file in the program the desktop opens it with; false when it cannot.
+    virtual bool openFile(const std::string& path) = 0;
 };
 
 }  // namespace vantrel

@@ -1,6 +1,10 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QUrl>
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -62,6 +66,7 @@ MainWindow::MainWindow(const ProgramParts& parts)
     createControls();
     placeControls();
     createMenus();
+    createQueueListMenu();
     applyLook();
     connectEvents();
 }
@@ -144,6 +149,27 @@ void MainWindow::createMenus() {
     }
 }
 
+void MainWindow::createQueueListMenu() {
+    auto* menu = Named(new QMenu(this), "mnuQueueList");
+    for (const CommandInfo& info : kCommands) {
+        if (info.offeredIn != CommandPlace::QueueListMenu) continue;
+        QAction* action = Named(menu->addAction(FromUtf8(info.caption)), std::string(info.objectName).c_str());
+        connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
+    }
+    // The right button, the menu key and Shift+F10 all ask for it.
+    queueListWidget_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(queueListWidget_, &QWidget::customContextMenuRequested, this, [this, menu](const QPoint& at) {
+        menu->exec(queueListWidget_->viewport()->mapToGlobal(at));
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (core_.onCloseRequested())
+        event->accept();
+    else
+        event->ignore();
+}
+
 void MainWindow::connectEvents() {
     for (const auto& [command, pushButton] : buttons_)
         connect(pushButton, &QPushButton::clicked, this, [this, command] { core_.onCommand(command); });
@@ -186,6 +212,10 @@ void MainWindow::applyLook() {
 }
 
 void MainWindow::load() { core_.load(); }
+
+bool MainWindow::openFile(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
 
 void MainWindow::showAboutBox() {
     AboutBox box(this);

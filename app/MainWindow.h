@@ -49,11 +49,16 @@ public:
     void setListHorizontalExtent(int pixels) override;
     double twipsPerPixel() override;
     void showAboutBox() override;
+    bool openFile(const std::string& path) override;
     void showInformation(const std::string& text) override;
     bool confirm(const std::string& text) override;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createControls();
+    void createQueueListMenu();
     void createCommandButtons();
     void placeControls();
     void createMenus();

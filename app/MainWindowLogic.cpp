@@ -3,6 +3,8 @@
 #include <cmath>
 #include <functional>
 
+#include "queue/LocalTime.h"
+
 namespace vantrel {
 
 namespace {
@@ -12,6 +14,10 @@ constexpr int kDefaultConcurrency = 1;
 constexpr const char* kRunMessagesValue = "ShowRunMessages";
 constexpr const char* kPartialWindowTitle = "esscmd.exe";
 constexpr double kListExtentTwips = 500;
+constexpr const char* kDamagedRecordChoice =
+    "\n\nWhich of its scripts started cannot be told. OK: take every script of the queue as "
+    "done (none starts until you choose Run Again). Cancel: start afresh, every script runs "
+    "again.";
 
 std::string StoreProblemText(const StoreProblem& problem) {
     if (problem.readOnly)
@@ -57,6 +63,15 @@ private:
     std::string lines_;
 };
 
+std::string ResumeQuestion(const InterruptedRun& run) {
+    return "The run started at " + ReadableLocalTime(run.startedAt).substr(0, 16) +
+           " was interrupted: " + std::to_string(run.entriesStarted) + " of " +
+           std::to_string(run.entries) + " scripts started, " + std::to_string(run.stillRunning) +
+           (run.stillRunning == 1 ? " is" : " are") +
+           " still running. Resume it?\n\nOK: the scripts not yet started run next. Cancel: "
+           "start afresh, every script runs again.";
+}
+
 int ListHorizontalExtent(double twipsPerPixel) {
     // The default rounding mode rounds halves to the even neighbour.
     return static_cast<int>(std::nearbyint(kListExtentTwips / twipsPerPixel));
@@ -68,8 +83,9 @@ MainWindowLogic::MainWindowLogic(const ProgramParts& parts, MainView& view, File
       storeProblem_(parts.storeProblem),
       settings_(parts.store),
       record_(settings_, kQueueRecordKeyPath),
-      journal_(parts.journalFolder),
-      run_(parts.state, view, parts.windows, parts.launcher, journal_, parts.clock, parts.wallClock),
+      journal_(parts.stateFolder),
+      history_(parts.stateFolder, journal_),
+      run_(parts.state, view, parts.windows, parts.launcher, history_, parts.wallClock),
       editor_(parts.state, record_, view.queueList(), view, view, chooser) {}
 
 void MainWindowLogic::load() {
@@ -92,6 +108,33 @@ void MainWindowLogic::load() {
     run_.setPartialTitle(kPartialWindowTitle);
     view_.setListHorizontalExtent(ListHorizontalExtent(view_.twipsPerPixel()));
     if (const std::optional<std::string> notice = fallbacks.notice()) view_.showNotice(*notice);
+    offerResume();
+}
+
+void MainWindowLogic::offerResume() {
+    const std::optional<InterruptedRun> interrupted = run_.takeOverInterruptedRun();
+    if (!run_.recordProblem().empty() &&
+        view_.confirm(run_.recordProblem() + kDamagedRecordChoice))
+        run_.skipEverything();
+    if (!interrupted) return;
+    if (view_.confirm(ResumeQuestion(*interrupted)))
+        run_.resumeInterruptedRun();
+    else
+        run_.giveUpInterruptedRun();
+}
+
+bool MainWindowLogic::onCloseRequested() {
+    const std::optional<std::string> question = run_.closeQuestion();
+    return !question || view_.confirm(*question);
+}
+
+void MainWindowLogic::openLogOfSelection() {
+    const std::vector<int> rows = SelectedRows(view_.queueList());
+    const std::string log = rows.empty() ? std::string() : run_.logOf(rows.front());
+    if (log.empty())
+        view_.showNotice("The selected script has no log: it has not been started in this run.");
+    else if (!view_.openFile(log))
+        view_.showNotice("The log " + log + " cannot be opened.");
 }
 
 void MainWindowLogic::restoreConcurrency(StartUpFallbacks& fallbacks) {
@@ -145,6 +188,17 @@ void MainWindowLogic::chooseRunMessages(bool shown) {
     }
 }
 
+bool MainWindowLogic::edit(Command command) {
+    switch (command) {
+        case Command::AddScripts: editor_.addScripts(); return true;
+        case Command::RemoveSelected: editor_.removeSelected(); return true;
+        case Command::MoveSelectedUp: editor_.moveSelectedUp(); return true;
+        case Command::MoveSelectedDown: editor_.moveSelectedDown(); return true;
+        case Command::ImportList: editor_.importList(); return true;
+        default: return false;
+    }
+}
+
 bool MainWindowLogic::allowed(Command command) const {
     const bool editing = command == Command::AddScripts || command == Command::RemoveSelected;
     return !editing || run_.phase() != RunPhase::Running;
@@ -152,21 +206,27 @@ bool MainWindowLogic::allowed(Command command) const {
 
 void MainWindowLogic::onFilesDropped(const std::vector<std::string>& paths) {
     editor_.dropFiles(paths);
+    run_.noteQueueChanged();
 }
 
 void MainWindowLogic::onCommand(Command command) {
     if (!allowed(command)) return;
+    if (edit(command)) return run_.noteQueueChanged();
     switch (command) {
-        case Command::AddScripts: return editor_.addScripts();
-        case Command::RemoveSelected: return editor_.removeSelected();
-        case Command::MoveSelectedUp: return editor_.moveSelectedUp();
-        case Command::MoveSelectedDown: return editor_.moveSelectedDown();
         case Command::ExportList: return editor_.exportList();
-        case Command::ImportList: return editor_.importList();
         case Command::StartStop: return run_.onStartStopClicked();
         case Command::Activate: return run_.onActivateClicked();
         case Command::ShowRunMessages: return chooseRunMessages(!runMessagesShown_);
         case Command::About: return view_.showAboutBox();
+        case Command::RunAgain: return run_.runAgain(SelectedRows(view_.queueList()));
+        case Command::Skip: return run_.skip(SelectedRows(view_.queueList()));
+        case Command::OpenLog: return openLogOfSelection();
+        // Edits, run above.
+        case Command::AddScripts:
+        case Command::RemoveSelected:
+        case Command::MoveSelectedUp:
+        case Command::MoveSelectedDown:
+        case Command::ImportList: return;
     }
 }
 

@@ -31,8 +31,8 @@ struct ProgramParts {
     WindowList& windows;
     Launcher& launcher;
     std::optional<StoreProblem> storeProblem;
-    std::filesystem::path journalFolder = DefaultJournalFolder();
-    RunController::Clock clock = std::chrono::steady_clock::now;
+    /// Where the journal and the record of the last run live.
+    std::filesystem::path stateFolder = DefaultJournalFolder();
     RunController::WallClock wallClock = std::chrono::system_clock::now;
 };
 
@@ -58,6 +58,8 @@ public:
     void onFilesDropped(const std::vector<std::string>& paths);
     void onLaunchTick() { run_.onLaunchTick(); }
     void onMonitorTick() { run_.onCompletionTick(); }
+    /// The user asks to close the window; false when it is to stay open.
+    bool onCloseRequested();
 
     /// Replaces the file dialogs of the queue commands (the window's own by default).
     void setFileChooser(FileChooser& chooser) { editor_.setFileChooser(chooser); }
@@ -68,8 +70,13 @@ private:
     class StartUpFallbacks;
     void restoreConcurrency(StartUpFallbacks& fallbacks);
     void restoreRunMessages(StartUpFallbacks& fallbacks);
+    /// Offers to resume a run the last program run left unfinished.
+    void offerResume();
+    void openLogOfSelection();
     void showRunMessages(bool shown);
     void chooseRunMessages(bool shown);
+    /// Runs the command when it edits the queue; false when it does not.
+    bool edit(Command command);
     /// Add and Remove change the queue only while no run goes on.
     bool allowed(Command command) const;
 
@@ -79,10 +86,14 @@ private:
     SettingsKeys settings_;
     QueueRecord record_;
     RunJournal journal_;
+    RunHistory history_;
     RunController run_;
     QueueEditor editor_;
     bool runMessagesShown_ = true;
 };
+
+/// The question start-up asks about a run the last program run left unfinished.
+std::string ResumeQuestion(const InterruptedRun& run);
 
 /// The queue list's sideways extent in pixels for the screen's twips per pixel.
 int ListHorizontalExtent(double twipsPerPixel);

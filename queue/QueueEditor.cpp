@@ -27,13 +27,6 @@ std::string ImportFailureText(const std::string& file, const std::string& reason
            ".\n\nThe queue has been left as it was.";
 }
 
-std::vector<int> SelectedRows(const ListBox& list) {
-    std::vector<int> selected;
-    for (int row = 0; row < list.count(); ++row)
-        if (list.isSelected(row)) selected.push_back(row);
-    return selected;
-}
-
 // Names exactly what OK removes: the selection, whichever row has the focus.
 std::string RemoveQuestion(const ListBox& list, const std::vector<int>& selected) {
     if (selected.size() >= 2)

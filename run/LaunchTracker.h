@@ -38,9 +38,13 @@ public:
     int skip(RecordedLaunch record);
     /// The last launch added never started.
     void dropLast() { launches_.pop_back(); }
+    /// Forgets every launch: a run given up.
+    void clear() { launches_.clear(); }
     void started(int id, const ProcessIdentity& process) { launches_.at(id).record.process = process; }
-    /// The launch no longer stands for its entry, which is to run again.
+    /// The launch no longer stands for an entry: it is to run again, or it was removed.
     void supersede(int id) { launches_.at(id).record.superseded = true; }
+    /// Its entry has moved, or another of the same script has.
+    void rekey(int id, const EntryKey& key) { launches_.at(id).record.key = key; }
     void markJournaled(int id) { launches_.at(id).record.journaled = true; }
 
     /// Follows every running launch through the walk; the ids whose state changed.

@@ -147,13 +147,13 @@ std::vector<EntryKey> EntryKeys(const std::vector<std::string>& entryTexts) {
     return keys;
 }
 
-const RecordedLaunch* LaunchFor(const RunRecordData& run, const EntryKey& key) {
+const RecordedLaunch* LaunchFor(const RunRecord& run, const EntryKey& key) {
     for (auto launch = run.launches.rbegin(); launch != run.launches.rend(); ++launch)
         if (!launch->superseded && launch->key == key) return &*launch;
     return nullptr;
 }
 
-std::string FormatRunRecord(const RunRecordData& run) {
+std::string FormatRunRecord(const RunRecord& run) {
     std::string text = std::string(kFirstLine) + "\n" + std::string(kRun) + "\t" +
                        Escaped(run.runId) + "\t" + TimeStamp(run.startedAt) + "\t" +
                        (run.finished ? "finished" : "going") + "\n";
@@ -161,7 +161,7 @@ std::string FormatRunRecord(const RunRecordData& run) {
     return text + std::string(kChecksum) + "\t" + Checksum(text) + "\n";
 }
 
-std::optional<RunRecordData> ParseRunRecord(std::string_view text) {
+std::optional<RunRecord> ParseRunRecord(std::string_view text) {
     const auto lines = LinesOf(text);
     if (!lines || lines->size() < 3 || (*lines)[0] != kFirstLine) return std::nullopt;
     const std::string_view last = lines->back();
@@ -173,7 +173,7 @@ std::optional<RunRecordData> ParseRunRecord(std::string_view text) {
     const auto runId = Unescaped(run[1]);
     const auto startedAt = NumberFrom<std::int64_t>(run[2]);
     if (!runId || !startedAt) return std::nullopt;
-    RunRecordData data{*runId, TimeFromMilliseconds(*startedAt), run[3] == "finished", {}};
+    RunRecord data{*runId, TimeFromMilliseconds(*startedAt), run[3] == "finished", {}};
     for (std::size_t i = 2; i + 1 < lines->size(); ++i) {
         std::optional<RecordedLaunch> launch = ParseLaunch((*lines)[i]);
         if (!launch) return std::nullopt;
@@ -194,7 +194,7 @@ RunRecordFile::Loaded RunRecordFile::load() const {
         std::ifstream in(path, std::ios::binary);
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (in.bad()) problem = "it cannot be read";
-        else if (std::optional<RunRecordData> run = ParseRunRecord(text)) return {std::move(run), {}, {}};
+        else if (std::optional<RunRecord> run = ParseRunRecord(text)) return {std::move(run), {}, {}};
         else problem = "it is damaged";
     }
     // Kept for a person to look at; never read again as the last run.
@@ -205,17 +205,15 @@ RunRecordFile::Loaded RunRecordFile::load() const {
     return {std::nullopt, aside, problem};
 }
 
-void RunRecordFile::save(const RunRecordData& run) const {
+void RunRecordFile::save(const RunRecord& run) const {
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     if (error) throw FileWriteError(folder_, error.message());
     ReplaceFileAtomically(file(), FormatRunRecord(run));
 }
 
-std::filesystem::path RunRecordFile::launchFile(const RunRecordData& run, std::size_t launch,
-                                                std::string_view extension) const {
-    return folder_ / "launches" /
-           (run.runId + "-" + std::to_string(launch + 1) + std::string(extension));
+std::string RunRecordFile::launchName(const RunRecord& run, std::size_t launch) {
+    return run.runId + "-" + std::to_string(launch + 1);
 }
 
 }  // namespace vantrel

@@ -40,7 +40,7 @@ struct RecordedLaunch {
     std::optional<ScriptOutcome> outcome;
     /// Marked as done without running.
     bool skipped = false;
-    /// Made unrun again (Run Again): no longer stands for its entry.
+    /// No longer stands for an entry: made unrun again (Run Again), or its entry was removed.
     bool superseded = false;
     /// Its line is in the journal.
     bool journaled = false;
@@ -50,24 +50,24 @@ struct RecordedLaunch {
 };
 
 /// What a run has started, from its first launch on.
-struct RunRecordData {
+struct RunRecord {
     std::string runId;
     WallTime startedAt{};
     /// Every entry started and ended, or given up at the next start.
     bool finished = false;
     std::vector<RecordedLaunch> launches;
 
-    bool operator==(const RunRecordData&) const = default;
+    bool operator==(const RunRecord&) const = default;
 };
 
 /// The launch that stands for the entry with this key, if any.
-const RecordedLaunch* LaunchFor(const RunRecordData& run, const EntryKey& key);
+const RecordedLaunch* LaunchFor(const RunRecord& run, const EntryKey& key);
 
 /// The record as text: versioned, one launch per line, and a checksum line
 /// that tells a file cut short or changed by hand.
-std::string FormatRunRecord(const RunRecordData& run);
+std::string FormatRunRecord(const RunRecord& run);
 /// nullopt for any text FormatRunRecord did not write.
-std::optional<RunRecordData> ParseRunRecord(std::string_view text);
+std::optional<RunRecord> ParseRunRecord(std::string_view text);
 
 /// The record of the last run in a folder of the user's state, rewritten whole
 /// and atomically at every change, so that a kill or a power cut at any moment
@@ -77,7 +77,7 @@ public:
     explicit RunRecordFile(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
     struct Loaded {
-        std::optional<RunRecordData> run;
+        std::optional<RunRecord> run;
         /// A record that could not be read was moved here, and why.
         std::optional<std::filesystem::path> setAsideAs;
         std::string problem;
@@ -85,13 +85,12 @@ public:
     /// The last run; a damaged record is set aside, never read.
     Loaded load() const;
     /// Throws FileWriteError.
-    void save(const RunRecordData& run) const;
+    void save(const RunRecord& run) const;
 
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path file() const { return folder_ / "last-run.txt"; }
-    /// Where the launch's outcome and log go.
-    std::filesystem::path launchFile(const RunRecordData& run, std::size_t launch,
-                                     std::string_view extension) const;
+    /// The name the files of a launch of the run have, before their extension.
+    static std::string launchName(const RunRecord& run, std::size_t launch);
 
 private:
     std::filesystem::path folder_;

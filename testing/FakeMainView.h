@@ -30,6 +30,8 @@ public:
     bool monitorTimerOn = false;
     bool closed = false;
     int aboutBoxes = 0;
+    std::vector<std::string> openedFiles;
+    bool filesOpen = true;
     int horizontalExtent = -1;
     double twips = 15;
     MemoryListBox list;
@@ -57,6 +59,10 @@ public:
     void setListHorizontalExtent(int pixels) override { horizontalExtent = pixels; }
     double twipsPerPixel() override { return twips; }
     void showAboutBox() override { ++aboutBoxes; }
+    bool openFile(const std::string& path) override {
+        openedFiles.push_back(path);
+        return filesOpen;
+    }
 
 private:
     void shown(const std::string& text) {

@@ -112,6 +112,7 @@ void SaveScreenshot(QWidget& window, const QString& name) {
 std::vector<Strings> JournalLines(const std::filesystem::path& folder) {
     std::vector<Strings> lines;
     for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        if (!file.path().filename().string().starts_with("journal-")) continue;
         std::ifstream in(file.path());
         std::string line;
         std::getline(in, line);  // the header
@@ -171,8 +172,10 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     ASSERT_EQ(lines.size(), 10u);
     Strings journaled;
     for (const Strings& line : lines) {
-        ASSERT_EQ(line.size(), 6u);
+        ASSERT_EQ(line.size(), 8u);
         journaled.push_back(line[1]);
+        EXPECT_EQ(line[6], "0") << line[1];
+        EXPECT_TRUE(std::filesystem::is_regular_file(line[7])) << line[7];
         EXPECT_EQ(line[0], EntryText(std::stoi(line[0]), line[1]));
         EXPECT_FALSE(line[3].empty() || line[4].empty()) << line[1];
         // A script cannot end before the stand-in's run time, and nothing here takes a minute.

@@ -72,6 +72,7 @@ public:
     void setListHorizontalExtent(int pixels) override;
     double twipsPerPixel() override { return twipsPerPixel_; }
     void showAboutBox() override;
+    bool openFile(const std::string& path) override;
     void showInformation(const std::string& text) override;
     bool confirm(const std::string& text) override;
 
@@ -83,6 +84,7 @@ private:
     void onCommand(int id, int notification);
     void onTimer(UINT_PTR timer);
     void takeDrop(HDROP drop);
+    void showQueueListMenu(HWND list, LPARAM where);
     void handleDrops();
 
     void createWindow();

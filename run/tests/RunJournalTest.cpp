@@ -29,7 +29,8 @@ protected:
     WallTime noon = std::chrono::sys_days{std::chrono::year{2026} / 12 / 6} + 12h;
 
     JournalLine line(std::string entryText, WallTime startedAt) {
-        return {entryText, entryText.substr(3), startedAt, startedAt + 1s, startedAt + 61s};
+        return {entryText, entryText.substr(3), startedAt, startedAt + 1s, startedAt + 61s, "3",
+                "/logs/x\ty.log"};
     }
 };
 
@@ -37,7 +38,7 @@ TEST_F(RunJournalTest, EachDayHasAFileWithOneHeaderAndOneLinePerScriptAcrossProg
     RunJournal(folder).append(line("01-/calc/a.txt", noon));
     RunJournal journal(folder);
     journal.append(line("02-/calc/b.txt", noon + 2h));
-    journal.append({"03-/calc/c.txt", "/calc/c.txt", noon + 3h, std::nullopt, std::nullopt});
+    journal.append({"03-/calc/c.txt", "/calc/c.txt", noon + 3h, std::nullopt, std::nullopt, "", ""});
     journal.append(line("04-/calc/d.txt", noon + 24h));
 
     const auto iso = [](WallTime time) { return IsoLocalTime(time); };
@@ -45,14 +46,14 @@ TEST_F(RunJournalTest, EachDayHasAFileWithOneHeaderAndOneLinePerScriptAcrossProg
     EXPECT_EQ(Read(folder / "journal-2026-12-06.tsv"),
               std::string(kJournalHeader) + "\r\n" +
                   "01-/calc/a.txt\t/calc/a.txt\t" + iso(noon) + "\t" + iso(noon + 1s) + "\t" +
-                  iso(noon + 61s) + "\t61.0\r\n" +
+                  iso(noon + 61s) + "\t61.0\t3\t/logs/x y.log\r\n" +
                   "02-/calc/b.txt\t/calc/b.txt\t" + iso(noon + 2h) + "\t" + iso(noon + 2h + 1s) +
-                  "\t" + iso(noon + 2h + 61s) + "\t61.0\r\n" +
-                  "03-/calc/c.txt\t/calc/c.txt\t" + iso(noon + 3h) + "\t\t\t\r\n");
+                  "\t" + iso(noon + 2h + 61s) + "\t61.0\t3\t/logs/x y.log\r\n" +
+                  "03-/calc/c.txt\t/calc/c.txt\t" + iso(noon + 3h) + "\t\t\t\t\t\r\n");
     EXPECT_EQ(Read(folder / "journal-2026-12-07.tsv"),
               std::string(kJournalHeader) + "\r\n" + "04-/calc/d.txt\t/calc/d.txt\t" +
                   iso(noon + 24h) + "\t" + iso(noon + 24h + 1s) + "\t" + iso(noon + 24h + 61s) +
-                  "\t61.0\r\n");
+                  "\t61.0\t3\t/logs/x y.log\r\n");
 }
 
 TEST_F(RunJournalTest, TabsAndLineEndsInPathsBecomeSpacesAndOtherBytesStay) {
@@ -61,7 +62,7 @@ TEST_F(RunJournalTest, TabsAndLineEndsInPathsBecomeSpacesAndOtherBytesStay) {
     journal.append(line(odd, noon));
     const std::string text = Read(journal.fileFor(noon));
     const std::string body = text.substr(text.find("\r\n") + 2);
-    EXPECT_EQ(std::count(body.begin(), body.end(), '\t'), 5);
+    EXPECT_EQ(std::count(body.begin(), body.end(), '\t'), 7);
     EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 1);
     EXPECT_TRUE(body.starts_with("01-/s/a b c d \xC3\xA9 \xFF \"q\" =1+1\t/s/a b c d"));
 }
