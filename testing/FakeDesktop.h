@@ -65,6 +65,11 @@ public:
         WriteOutcomeFile(found->request.outcomeFile,
                          {ScriptOutcome::Ending::Exited, *exitStatus, at, ""});
     }
+    /// The script started first of those still running ends with status 0.
+    void endOldestScript() {
+        for (const Script& script : scripts)
+            if (!script.ended) return endScript(script.request.scriptPath);
+    }
     void endEveryScript() {
         for (const Script& script : std::vector<Script>(scripts))
             if (!script.ended) endScript(script.request.scriptPath);

@@ -58,7 +58,7 @@ protected:
         return ReadOutcomeFile(outcome);
     }
     static std::int32_t windowsTitled(const std::string& title) {
-        return WindowTitleSearch::countMatchingWindows(*OpenDesktopWindowList(), title, MatchStartsWith);
+        return WindowTitleSearch::countMatchingWindows(*OpenDesktopWindowList(), title, MatchMode::StartsWith);
     }
 };
 
