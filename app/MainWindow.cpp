@@ -144,7 +144,7 @@ void MainWindow::createMenus() {
                                     std::string(info.objectName).c_str());
             action->setCheckable(info.checkable);
             connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
-            if (info.command == Command::ShowRunMessages) runMessagesAction_ = action;
+            if (info.checkable) checkableActions_[info.command] = action;
         }
     }
 }
@@ -211,7 +211,13 @@ void MainWindow::applyLook() {
     queueListWidget_->setItemDelegate(new FocusedRowDelegate(*queueListWidget_));
 }
 
-void MainWindow::load() { core_.load(); }
+std::string MainWindow::answerAnotherStart(const std::string& request) {
+    showNormal();
+    raise();
+    activateWindow();
+    if (request != "start") return {};
+    return core_.onStartRequested().value_or("the run has started");
+}
 
 bool MainWindow::openFile(const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
@@ -259,7 +265,9 @@ void MainWindow::setStatus(std::string_view text) { statusLines_[0]->setText(Fro
 
 void MainWindow::setRunningText(std::string_view text) { runningLine_->setText(FromUtf8(text)); }
 
-void MainWindow::setRunMessagesChecked(bool checked) { runMessagesAction_->setChecked(checked); }
+void MainWindow::setCommandChecked(Command command, bool checked) {
+    checkableActions_.at(command)->setChecked(checked);
+}
 
 void MainWindow::setLaunchTimerOn(bool on) { on ? launchTimer_.start() : launchTimer_.stop(); }
 

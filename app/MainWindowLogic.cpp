@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 
 #include "queue/LocalTime.h"
 
@@ -11,7 +12,6 @@ namespace {
 
 constexpr const char* kConcurrencyValue = "Id";
 constexpr int kDefaultConcurrency = 1;
-constexpr const char* kRunMessagesValue = "ShowRunMessages";
 constexpr const char* kPartialWindowTitle = "esscmd.exe";
 constexpr double kListExtentTwips = 500;
 constexpr const char* kDamagedRecordChoice =
@@ -31,6 +31,28 @@ std::string StoreProblemText(const StoreProblem& problem) {
 std::string NotStoredText(const std::string& what, const char* reason) {
     return what + " could not be saved in the settings store: " + reason +
            ".\n\nIt applies until Vantrel is closed.";
+}
+
+/// An on/off choice of the Options menu: the value that stores it, "1" or
+/// "0", and what it is when the value is absent or holds anything else.
+struct StoredChoice {
+    Command command;
+    const char* valueName;
+    bool whenAbsent;
+    const char* what;
+};
+
+constexpr StoredChoice kChoices[] = {
+    // Only "0" switches them off: the boxes are the program's own way.
+    {Command::ShowRunMessages, "ShowRunMessages", true, "The choice to show the run messages"},
+    {Command::StopAfterFailure, "StopOnFailure", false,
+     "The choice to stop starting scripts after a failure"},
+};
+
+const StoredChoice& ChoiceOf(Command command) {
+    for (const StoredChoice& choice : kChoices)
+        if (choice.command == command) return choice;
+    throw std::logic_error("not an on/off choice");
 }
 
 /// A stored concurrency the drop-down list offers, or nothing.
@@ -79,16 +101,23 @@ int ListHorizontalExtent(double twipsPerPixel) {
 
 MainWindowLogic::MainWindowLogic(const ProgramParts& parts, MainView& view, FileChooser& chooser)
     : state_(parts.state),
-      view_(view),
+      options_(parts.options),
+      unattended_(view, parts.report),
+      view_(options_.exitWhenDone ? static_cast<MainView&>(unattended_) : view),
       storeProblem_(parts.storeProblem),
       settings_(parts.store),
       record_(settings_, kQueueRecordKeyPath),
       journal_(parts.stateFolder),
       history_(parts.stateFolder, journal_),
       run_(parts.state, view, parts.windows, parts.launcher, history_, parts.wallClock),
-      editor_(parts.state, record_, view.queueList(), view, view, chooser) {}
+      editor_(parts.state, record_, view.queueList(), view_, view_, chooser) {
+    run_.setCloseWhenDone(options_.exitWhenDone);
+}
 
-void MainWindowLogic::load() {
+std::optional<std::string> MainWindowLogic::load() {
+    // Nobody is there to decide how to go on without the saved queue.
+    if (storeProblem_ && !storeProblem_->readOnly && options_.exitWhenDone)
+        return StoreProblemText(*storeProblem_);
     if (storeProblem_) view_.showNotice(StoreProblemText(*storeProblem_));
     state_.settingsKeyPath = kSettingsKeyPath;
     state_.queueRecordKeyPath = kQueueRecordKeyPath;
@@ -101,14 +130,39 @@ void MainWindowLogic::load() {
     fallbacks.attempt("the saved queue: the list shows none", [&] {
         LoadQueue(record_, view_.queueList(), state_.scriptTable);
     });
+    if (options_.importFile)
+        if (std::optional<std::string> refusal = editor_.importListFile(*options_.importFile))
+            return refusal;
     restoreConcurrency(fallbacks);
-    restoreRunMessages(fallbacks);
+    restoreChoices(fallbacks);
     view_.setRunCaption(RunCaption(run_.phase()));
     view_.setPartialWindowTitle(kPartialWindowTitle);
     run_.setPartialTitle(kPartialWindowTitle);
     view_.setListHorizontalExtent(ListHorizontalExtent(view_.twipsPerPixel()));
     if (const std::optional<std::string> notice = fallbacks.notice()) view_.showNotice(*notice);
     offerResume();
+    return std::nullopt;
+}
+
+void MainWindowLogic::onWindowShown() {
+    if (options_.start) run_.onStartStopClicked();
+}
+
+std::optional<std::string> MainWindowLogic::onStartRequested() {
+    switch (run_.phase()) {
+        case RunPhase::Running: return "a run is going on already";
+        case RunPhase::Finished:
+            return "the run has finished; close Vantrel and start it again for another";
+        case RunPhase::Idle:
+        case RunPhase::Stopped: break;
+    }
+    apply(Command::ShowRunMessages, false);
+    run_.onStartStopClicked();
+    return std::nullopt;
+}
+
+int MainWindowLogic::exitStatus() const {
+    return options_.exitWhenDone ? ExitStatus(run_.ending()) : 0;
 }
 
 void MainWindowLogic::offerResume() {
@@ -117,7 +171,8 @@ void MainWindowLogic::offerResume() {
         view_.confirm(run_.recordProblem() + kDamagedRecordChoice))
         run_.skipEverything();
     if (!interrupted) return;
-    if (view_.confirm(ResumeQuestion(*interrupted)))
+    // A run started from the command line carries on where the last one stopped.
+    if (options_.start || view_.confirm(ResumeQuestion(*interrupted)))
         run_.resumeInterruptedRun();
     else
         run_.giveUpInterruptedRun();
@@ -146,18 +201,23 @@ void MainWindowLogic::restoreConcurrency(StartUpFallbacks& fallbacks) {
                                                               kConcurrencyValue, ""))
                           .value_or(kDefaultConcurrency);
     });
+    concurrency = options_.concurrency.value_or(concurrency);
     view_.setConcurrency(concurrency);
     run_.setConcurrency(concurrency);
 }
 
-void MainWindowLogic::restoreRunMessages(StartUpFallbacks& fallbacks) {
-    bool shown = true;
-    fallbacks.attempt("whether to show the run messages: they are shown", [&] {
-        // Only "0" switches them off: the boxes are the program's own way, and
-        // any other value edited by hand keeps them.
-        shown = settings_.stringValue(state_.settingsKeyPath, kRunMessagesValue, "1") != "0";
-    });
-    showRunMessages(shown);
+void MainWindowLogic::restoreChoices(StartUpFallbacks& fallbacks) {
+    for (const StoredChoice& choice : kChoices) {
+        bool on = choice.whenAbsent;
+        fallbacks.attempt(std::string(choice.what) + ": as when none is stored", [&] {
+            const std::string stored = settings_.stringValue(state_.settingsKeyPath, choice.valueName, "");
+            on = stored == (choice.whenAbsent ? "0" : "1") ? !choice.whenAbsent : choice.whenAbsent;
+        });
+        apply(choice.command, on);
+    }
+    // For this run only; what is stored stays.
+    if (options_.start) apply(Command::ShowRunMessages, false);
+    if (options_.stopOnFailure) apply(Command::StopAfterFailure, true);
 }
 
 void MainWindowLogic::onConcurrencyChosen(int concurrency) {
@@ -173,18 +233,21 @@ void MainWindowLogic::onConcurrencyChosen(int concurrency) {
 
 void MainWindowLogic::onActivateMatchModeChosen(MatchMode mode) { run_.setActivateMatchMode(mode); }
 
-void MainWindowLogic::showRunMessages(bool shown) {
-    runMessagesShown_ = shown;
-    view_.setRunMessagesChecked(shown);
-    run_.setRunMessagesShown(shown);
+void MainWindowLogic::apply(Command choice, bool on) {
+    choices_[choice] = on;
+    view_.setCommandChecked(choice, on);
+    if (choice == Command::ShowRunMessages) run_.setRunMessagesShown(on);
+    if (choice == Command::StopAfterFailure) run_.setStopOnFailure(on);
 }
 
-void MainWindowLogic::chooseRunMessages(bool shown) {
-    showRunMessages(shown);
+void MainWindowLogic::toggle(Command command) {
+    const StoredChoice& choice = ChoiceOf(command);
+    const bool on = !chosen(command);
+    apply(command, on);
     try {
-        settings_.setStringValue(state_.settingsKeyPath, kRunMessagesValue, shown ? "1" : "0");
+        settings_.setStringValue(state_.settingsKeyPath, choice.valueName, on ? "1" : "0");
     } catch (const StoreError& error) {
-        view_.showNotice(NotStoredText("The choice to show the run messages", error.what()));
+        view_.showNotice(NotStoredText(choice.what, error.what()));
     }
 }
 
@@ -216,7 +279,8 @@ void MainWindowLogic::onCommand(Command command) {
         case Command::ExportList: return editor_.exportList();
         case Command::StartStop: return run_.onStartStopClicked();
         case Command::Activate: return run_.onActivateClicked();
-        case Command::ShowRunMessages: return chooseRunMessages(!runMessagesShown_);
+        case Command::ShowRunMessages:
+        case Command::StopAfterFailure: return toggle(command);
         case Command::About: return view_.showAboutBox();
         case Command::RunAgain: return run_.runAgain(SelectedRows(view_.queueList()));
         case Command::Skip: return run_.skip(SelectedRows(view_.queueList()));

@@ -16,11 +16,13 @@ class UserProgram {
 public:
     /// The script runner is the one beside the program unless `runner` names
     /// another. Throws std::runtime_error when there is no desktop to talk to.
-    explicit UserProgram(std::optional<std::filesystem::path> runner = std::nullopt);
+    explicit UserProgram(ProgramOptions options = {},
+                         std::optional<std::filesystem::path> runner = std::nullopt);
 
     ProgramParts parts();
 
 private:
+    ProgramOptions options_;
     OpenedStore opened_;
     ProgramState state_;
     std::unique_ptr<WindowList> windows_;

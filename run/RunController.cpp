@@ -24,6 +24,8 @@ bool Failed(RowProgress state) {
 
 }  // namespace
 
+int ExitStatus(RunEnding ending) { return static_cast<int>(ending); }
+
 std::string_view RunCaption(RunPhase phase) {
     switch (phase) {
         case RunPhase::Running: return kStopCaption;
@@ -65,6 +67,7 @@ void RunController::showPhase(RunPhase phase) {
 
 void RunController::start() {
     journalProblemTold_ = recordProblemTold_ = false;
+    stoppedByFailure_ = couldNotStart_ = false;
     view_.setLaunchTimerOn(true);
     showPhase(RunPhase::Running);
 }
@@ -81,6 +84,33 @@ void RunController::finish() {
     // The list, the record and the journal learn when the last scripts end from the monitor's walks.
     if (tracker_.anyRunning()) view_.setMonitorTimerOn(true);
     finishRecordWhenAllEnded();
+    closeWhenDone();
+}
+
+void RunController::stopOnFailureWhenOneFailed() {
+    if (!stopOnFailure_ || phase_ != RunPhase::Running || failedScripts() == 0) return;
+    stoppedByFailure_ = true;
+    stop();
+}
+
+void RunController::closeWhenDone() {
+    const bool cameToItsEnd = phase_ == RunPhase::Finished ||
+                              (phase_ == RunPhase::Stopped && (stoppedByFailure_ || couldNotStart_));
+    if (closeWhenDone_ && cameToItsEnd && !tracker_.anyRunning()) view_.closeWindow();
+}
+
+int RunController::failedScripts() const {
+    int failed = 0;
+    for (int id = 0; id < tracker_.size(); ++id)
+        failed += Failed(tracker_.launch(id).state) && !tracker_.launch(id).record.superseded;
+    return failed;
+}
+
+RunEnding RunController::ending() const {
+    if (couldNotStart_ && started_ == 0) return RunEnding::CouldNotRun;
+    if (failedScripts() > 0) return RunEnding::SomeFailed;
+    if (phase_ == RunPhase::Finished && !tracker_.anyRunning()) return RunEnding::AllSucceeded;
+    return RunEnding::CutShort;
 }
 
 void RunController::finishRecordWhenAllEnded() {
@@ -166,12 +196,14 @@ bool RunController::launch(int id, int row) {
         tracker_.dropLast();
         if (!recordFailed) keepRecord();
         undoMarking(id);
+        couldNotStart_ = true;
         view_.showNotice(recordFailed ? "The run record cannot be written: " +
                                             std::string(error.what()) +
                                             ".\n\nNo script is started that Vantrel could not "
                                             "note down, so the run has stopped."
                                       : std::string(error.what()));
         stop();
+        closeWhenDone();
         return false;
     }
     keepRecord();
@@ -213,8 +245,7 @@ void RunController::showRow(int row) {
 }
 
 void RunController::showStatus() {
-    int failed = 0;
-    for (int id = 0; id < tracker_.size(); ++id) failed += Failed(tracker_.launch(id).state);
+    const int failed = failedScripts();
     view_.setStatus("Scripts Executed:  " + std::to_string(started_) +
                     (failed > 0 ? "   Scripts Failed:  " + std::to_string(failed) : ""));
 }
@@ -230,7 +261,9 @@ void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
     if (ended) {
         keepJournal();
         showStatus();
+        stopOnFailureWhenOneFailed();
         finishRecordWhenAllEnded();
+        closeWhenDone();
     } else {
         keepRecord();
     }

@@ -32,6 +32,17 @@ std::string_view RunCaption(RunPhase phase);
 /// The highest concurrency the user can choose (the lowest is 1).
 inline constexpr int kMaxConcurrency = 8;
 
+/// How a run has ended, for a scheduler that started it.
+enum class RunEnding {
+    AllSucceeded,  ///< every script started exited 0
+    SomeFailed,    ///< one failed or never showed a window (the journal says which)
+    CutShort,      ///< stopped, or the program closed, before the run finished
+    CouldNotRun,   ///< no script could be started or noted down
+};
+
+/// The exit status a scheduler reads: 0, 1, 2 and 3 in the order above.
+int ExitStatus(RunEnding ending);
+
 /// A run the last program run left unfinished, as the record tells it.
 struct InterruptedRun {
     WallTime startedAt;
@@ -64,6 +75,15 @@ public:
     /// The match mode of the hidden Activate button; the run itself always
     /// counts windows whose title contains the partial title.
     void setActivateMatchMode(MatchMode mode) { activateMode_ = mode; }
+    /// Once a script has failed, no further one starts: those running finish
+    /// and the run ends as stopped.
+    void setStopOnFailure(bool stop) { stopOnFailure_ = stop; }
+    /// Closes the window once the run has come to its end (finished, or
+    /// stopped by a failure or by a script that could not start) and every
+    /// script it started has ended.
+    void setCloseWhenDone(bool close) { closeWhenDone_ = close; }
+    /// How the run stands for a scheduler when the program ends.
+    RunEnding ending() const;
 
     RunPhase phase() const { return phase_; }
     int concurrency() const { return concurrency_; }
@@ -138,6 +158,9 @@ private:
     void keepJournal(bool unended = false);
     void showProblems();
     void finishRecordWhenAllEnded();
+    void stopOnFailureWhenOneFailed();
+    void closeWhenDone();
+    int failedScripts() const;
 
     ProgramState& state_;
     RunView& view_;
@@ -151,6 +174,11 @@ private:
     std::string partialTitle_;
     MatchMode activateMode_ = MatchMode::Contains;
     bool messagesShown_ = true;
+    bool stopOnFailure_ = false;
+    bool closeWhenDone_ = false;
+    /// Why the run stopped without a person's click.
+    bool stoppedByFailure_ = false;
+    bool couldNotStart_ = false;
     ReentryGuard guard_;
     std::int32_t started_ = 0;
     std::string recordProblem_;

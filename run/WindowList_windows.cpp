@@ -43,6 +43,8 @@ public:
 
 }  // namespace
 
+std::optional<std::string> DesktopUnreachable() { return std::nullopt; }
+
 std::unique_ptr<WindowList> OpenDesktopWindowList() {
     return std::make_unique<DesktopWindowList>();
 }

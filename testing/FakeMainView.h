@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ public:
     bool editingEnabled = true;
     std::string status;
     std::string runningText;
-    bool runMessagesChecked = true;
+    std::map<Command, bool> checkedCommands;
     bool launchTimerOn = false;
     bool monitorTimerOn = false;
     bool closed = false;
@@ -49,7 +50,7 @@ public:
     void setEditingEnabled(bool enabled) override { editingEnabled = enabled; }
     void setStatus(std::string_view text) override { status = text; }
     void setRunningText(std::string_view text) override { runningText = text; }
-    void setRunMessagesChecked(bool checked) override { runMessagesChecked = checked; }
+    void setCommandChecked(Command command, bool checked) override { checkedCommands[command] = checked; }
     void setLaunchTimerOn(bool on) override { launchTimerOn = on; }
     void setMonitorTimerOn(bool on) override { monitorTimerOn = on; }
     void closeWindow() override { closed = true; }

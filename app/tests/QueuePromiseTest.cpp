@@ -104,6 +104,11 @@ private:
     std::vector<Script> scripts_;
 };
 
+ProgramParts PartsWith(ProgramParts parts, RunController::WallClock clock) {
+    parts.wallClock = std::move(clock);
+    return parts;
+}
+
 /// One run of the program on the user's store, through a store that fails
 /// the calls the test picks, composed as the front ends compose it.
 struct Program {
@@ -117,8 +122,9 @@ struct Program {
     /// `resume` answers the question whether to resume an interrupted run.
     Program(SimulatedDesktop& desktop, const std::filesystem::path& stateFolder,
             RunController::WallClock clock, bool resume = true)
-        : logic({state, store, desktop, desktop, std::nullopt, stateFolder, std::move(clock)}, view,
-                chooser) {
+        : logic(PartsWith(ProgramParts(state, store, desktop, desktop, std::nullopt, stateFolder),
+                          std::move(clock)),
+                view, chooser) {
         view.confirmAnswer = resume;
         logic.load();
         view.confirmAnswer = true;

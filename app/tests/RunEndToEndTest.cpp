@@ -28,7 +28,7 @@ using testing::StandInLog;
 /// The program as it starts for the user: the saved queue in the real window,
 /// the real window list and the real launcher.
 struct StartedProgram {
-    UserProgram program{VANTREL_RUNNER};
+    UserProgram program{{}, VANTREL_RUNNER};
     MainWindow window{program.parts()};
 
     StartedProgram() {

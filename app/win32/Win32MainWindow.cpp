@@ -380,8 +380,8 @@ void Win32MainWindow::setRunningText(std::string_view text) {
     SetWindowTextUtf8(control(kRunningLineId), text);
 }
 
-void Win32MainWindow::setRunMessagesChecked(bool checked) {
-    CheckMenuItem(GetMenu(window_), CommandId(Command::ShowRunMessages),
+void Win32MainWindow::setCommandChecked(Command command, bool checked) {
+    CheckMenuItem(GetMenu(window_), CommandId(command),
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 

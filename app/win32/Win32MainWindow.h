@@ -66,7 +66,7 @@ public:
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;
     ListBox& queueList() override { return queueList_; }
-    void setRunMessagesChecked(bool checked) override;
+    void setCommandChecked(Command command, bool checked) override;
     void setConcurrency(int concurrency) override;
     void setPartialWindowTitle(std::string_view title) override;
     void setListHorizontalExtent(int pixels) override;
