@@ -177,7 +177,7 @@ OwnedHandle StartProgram(const std::vector<std::wstring>& program, HANDLE output
 /// Copies the program's output until it has ended, and says how it ended.
 ScriptOutcome FollowProgram(const RunnerRequest& request, OutputCopy& copy, ConsoleClosing& closing) {
     std::vector<std::wstring> program;
-    for (const std::string& argument : request.program) program.push_back(PathFromUtf8(argument).wstring());
+    for (const std::string& argument : request.program) program.push_back(WideFromUtf8(argument).value_or(L""));
     OutputPipe output;
     const OwnedHandle child = StartProgram(program, output.writeEnd());
     output.closeWriteEnd();
@@ -215,7 +215,7 @@ ScriptOutcome FollowProgram(const RunnerRequest& request, OutputCopy& copy, Cons
 }
 
 int Run(const RunnerRequest& request) {
-    if (request.title) SetConsoleTitleW(PathFromUtf8(*request.title).c_str());
+    if (request.title) SetConsoleTitleW(WideFromUtf8(*request.title).value_or(L"").c_str());
     HandleSink window(GetStdHandle(STD_OUTPUT_HANDLE));
     OutputCopy copy(window, request.logFile.value_or(""));
     const std::optional<std::filesystem::path> file = PrepareLogFile(request);

@@ -9,6 +9,7 @@
 
 #include "run/CommandLine_windows.h"
 #include "run/Launcher.h"
+#include "run/OwnedHandle_windows.h"
 #include "run/RunController.h"
 #include "run/ScriptOutcome.h"
 #include "run/WindowList.h"
@@ -37,14 +38,16 @@ protected:
     std::filesystem::path outcome = temp.path() / "launches" / "1.outcome";
     std::filesystem::path log = temp.path() / "launches" / "1.log";
     const std::unique_ptr<Launcher> launcher = CreateLauncher(Runner());
+    const std::filesystem::path standInFolder = [] {
+        wchar_t self[MAX_PATH * 4] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
+        return std::filesystem::path(self).parent_path() / "stand-in";
+    }();
 
     // The build puts the stand-in esscmd.exe beside this program, not in its
     // folder, so only PATH leads to it.
     LauncherTest() {
-        wchar_t self[MAX_PATH * 4] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
-        const auto standIn = std::filesystem::path(self).parent_path() / "stand-in";
-        SetEnvironmentVariableW(L"PATH", standIn.c_str());
+        SetEnvironmentVariableW(L"PATH", standInFolder.c_str());
         SetEnvironmentVariableW(L"ESSCMD_STANDIN_REPORT", report.c_str());
         SetEnvironmentVariableW(L"ESSCMD_STANDIN_EXIT", nullptr);
         SetEnvironmentVariableW(L"ESSCMD_STANDIN_SECONDS", nullptr);
@@ -96,6 +99,37 @@ TEST_F(LauncherTest, ARelativePathStartingWithADashReachesTheToolAsAFileAndALogT
     EXPECT_EQ(testing::ReadBytes(report).substr(0, 14), "1\n.\\-calc.txt\n");
 }
 
+// The runner started here, in this test's console, with the stand-in.
+TEST_F(LauncherTest, TheStandInRefusesAnOptionAndEndsWithTheStatusAsked) {
+    const std::filesystem::path standIn = standInFolder / L"esscmd.exe";
+    const struct {
+        std::wstring argument, exitStatus;
+        int code;
+        std::string output;
+    } cases[] = {
+        {L"-calc.txt", L"4", 2, "esscmd.exe: unknown option: -calc.txt\r\n"},
+        {L"C:\\calc.txt", L"4", 4, "Essbase command-line stand-in: running 1 script(s)\r\n"},
+    };
+    for (const auto& [argument, exitStatus, code, output] : cases) {
+        SetEnvironmentVariableW(L"ESSCMD_STANDIN_EXIT", exitStatus.c_str());
+        std::wstring line = QuotedArgument(Runner().wstring()) + L" --outcome " + QuotedArgument(outcome.wstring()) +
+                            L" --log " + QuotedArgument(log.wstring()) + L" -- " +
+                            QuotedArgument(standIn.wstring()) + L" " + QuotedArgument(argument);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   nullptr, &startup, &process));
+        const OwnedHandle runner(process.hProcess), thread(process.hThread);
+        ASSERT_EQ(WaitForSingleObject(runner.get(), 20000), WAIT_OBJECT_0);
+        DWORD status = 0;
+        GetExitCodeProcess(runner.get(), &status);
+        EXPECT_EQ(status, static_cast<DWORD>(code));
+        EXPECT_EQ(ReadOutcomeFile(outcome)->code, code);
+        EXPECT_EQ(testing::ReadBytes(log), output);
+    }
+}
+
 bool RunningOnWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
@@ -133,9 +167,8 @@ TEST_F(LauncherTest, RefusesAPathHoldingADoubleQuoteAndNamesAMissingToolOrRunner
         {"C:\\a.txt", "The script runner " + Utf8FromWide(missingRunner.wstring()) + " is missing", true,
          missingRunner},
     };
-    const std::wstring path = _wgetenv(L"PATH");
     for (const auto& [script, refusal, toolOnPath, runner] : cases) {
-        SetEnvironmentVariableW(L"PATH", toolOnPath ? path.c_str() : L"");
+        SetEnvironmentVariableW(L"PATH", toolOnPath ? standInFolder.c_str() : L"");
         try {
             CreateLauncher(runner)->startScript({CommandLine(script), script, outcome, log});
             ADD_FAILURE() << script << " was started";
