@@ -8,6 +8,7 @@
 #include "run/RunController.h"
 #include "testing/FakeDesktop.h"
 #include "testing/FakeMainView.h"
+#include "testing/JournalLines.h"
 #include "testing/TempFolder.h"
 
 namespace vantrel {
@@ -51,27 +52,7 @@ protected:
         for (const auto end = now + span; now < end; now += 30ms) tick();
     }
     std::vector<RowProgress> marks() const { return view.list.progresses(); }
-    /// The journal's lines below its header, split at tabs.
-    std::vector<Strings> journalLines() {
-        std::vector<Strings> lines;
-        std::ifstream in(journal.fileFor(WallAt(now)), std::ios::binary);
-        std::string line;
-        std::getline(in, line);
-        EXPECT_EQ(line, std::string(kJournalHeader) + "\r");
-        while (std::getline(in, line)) {
-            EXPECT_TRUE(line.ends_with('\r'));
-            line.pop_back();
-            Strings fields(1);
-            for (const char c : line) {
-                if (c == '\t')
-                    fields.emplace_back();
-                else
-                    fields.back().push_back(c);
-            }
-            lines.push_back(fields);
-        }
-        return lines;
-    }
+    std::vector<Strings> journalLines() { return testing::JournalLines(folder.path() / "journal"); }
 };
 
 using enum RowProgress;

@@ -1,7 +1,9 @@
 // The run journal on real files: what a spreadsheet reading it gets, across
-// program starts and days, and what happens where it cannot be written.
+// program starts and local days, and what happens where it cannot be written.
+// CTest runs these again in zones from UTC-12 to UTC+14.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -21,12 +23,24 @@ std::string Read(const std::filesystem::path& file) {
     return bytes.str();
 }
 
+/// The moment the local clock shows that time of that day of December 2026.
+WallTime LocalDecember(int day, int hour, int minute = 0, int second = 0) {
+    std::tm fields{};
+    fields.tm_year = 2026 - 1900;
+    fields.tm_mon = 11;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&fields));
+}
+
 class RunJournalTest : public ::testing::Test {
 protected:
     testing::TempFolder temp;
     std::filesystem::path folder = temp.path() / "state" / "vantrel";
-    // Noon, so that no time zone moves it to another day.
-    WallTime noon = std::chrono::sys_days{std::chrono::year{2026} / 12 / 6} + 12h;
+    WallTime noon = LocalDecember(6, 12);
 
     JournalLine line(std::string entryText, WallTime startedAt) {
         return {entryText, entryText.substr(3), startedAt, startedAt + 1s, startedAt + 61s};
@@ -42,6 +56,9 @@ TEST_F(RunJournalTest, EachDayHasAFileWithOneHeaderAndOneLinePerScriptAcrossProg
 
     const auto iso = [](WallTime time) { return IsoLocalTime(time); };
     EXPECT_EQ(journal.fileFor(noon), folder / "journal-2026-12-06.tsv");
+    EXPECT_EQ(journal.fileFor(LocalDecember(6, 0)), journal.fileFor(LocalDecember(6, 23, 59, 59)));
+    EXPECT_EQ(journal.fileFor(LocalDecember(7, 0)), folder / "journal-2026-12-07.tsv");
+    EXPECT_TRUE(iso(noon).starts_with("2026-12-06T12:00:00")) << iso(noon);
     EXPECT_EQ(Read(folder / "journal-2026-12-06.tsv"),
               std::string(kJournalHeader) + "\r\n" +
                   "01-/calc/a.txt\t/calc/a.txt\t" + iso(noon) + "\t" + iso(noon + 1s) + "\t" +
