@@ -19,7 +19,8 @@ namespace vantrel::testing {
 /// end in CR LF, fails the test.
 inline std::vector<std::vector<std::string>> JournalLines(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> files;
-    for (const auto& file : std::filesystem::directory_iterator(folder)) files.push_back(file.path());
+    for (const auto& file : std::filesystem::directory_iterator(folder))
+        files.push_back(file.path());
     std::sort(files.begin(), files.end());
     std::vector<std::vector<std::string>> lines;
     for (const std::filesystem::path& file : files) {

@@ -150,6 +150,7 @@ private:
 
 int main(int argc, char** argv) {
     if (argc != 4) return 2;
-    vantrel::testing::KillHelper(static_cast<unsigned>(std::stoul(argv[1])), argv[2], std::stoi(argv[3]))
+    vantrel::testing::KillHelper(static_cast<unsigned>(std::stoul(argv[1])), argv[2],
+                                 std::stoi(argv[3]))
         .run();
 }

@@ -59,8 +59,8 @@ public:
         if (pid_ == 0) {
             ::fcntl(ends[1], F_SETFD, 0);
             const std::string start = std::to_string(randomStart), fd = std::to_string(ends[1]);
-            execl(VANTREL_KILL_HELPER, VANTREL_KILL_HELPER, start.c_str(), sideFile.c_str(), fd.c_str(),
-                  nullptr);
+            execl(VANTREL_KILL_HELPER, VANTREL_KILL_HELPER, start.c_str(), sideFile.c_str(),
+                  fd.c_str(), nullptr);
             _exit(127);
         }
         ::close(ends[1]);
@@ -128,7 +128,8 @@ TEST(KillTest, AKilledCommandLeavesTheQueueBeforeOrAfterIt) {
         // Each kill falls at a random moment within the length of a typical
         // command after one starts, however fast this machine runs them.
         const int cut = std::uniform_int_distribution<int>(1, 3)(random);
-        ASSERT_TRUE(WaitForCommand(helper, cut, lengths)) << "the helper ended by itself, kill " << kill;
+        ASSERT_TRUE(WaitForCommand(helper, cut, lengths))
+            << "the helper ended by itself, kill " << kill;
         const auto typical = std::chrono::duration_cast<std::chrono::nanoseconds>(Median(lengths));
         std::this_thread::sleep_for(std::chrono::nanoseconds(
             std::uniform_int_distribution<long long>(0, typical.count())(random)));
@@ -141,7 +142,8 @@ TEST(KillTest, AKilledCommandLeavesTheQueueBeforeOrAfterIt) {
         if (lines.back().what == "expect") {
             const Entries& before = lines[lines.size() - 2].entries;
             const Entries& after = lines.back().entries;
-            EXPECT_TRUE(stored == before || stored == after) << "kill " << kill << ", during a command";
+            EXPECT_TRUE(stored == before || stored == after)
+                << "kill " << kill << ", during a command";
             // A command that changes nothing cannot show a cut.
             if (before != after) (stored == before ? cutBefore : cutAfter) += 1;
         } else {
@@ -152,9 +154,11 @@ TEST(KillTest, AKilledCommandLeavesTheQueueBeforeOrAfterIt) {
             EXPECT_EQ(lines[i].entries, lines[i - 1].entries)
                 << "a finished command left another queue";
     }
-    std::cout << kKills << " kills, " << cutBefore + cutAfter << " of them during a command that changes the queue (" << cutBefore
+    std::cout << kKills << " kills, " << cutBefore + cutAfter
+              << " of them during a command that changes the queue (" << cutBefore
               << " left the queue before it, " << cutAfter << " after it); a command took "
-              << std::chrono::duration_cast<std::chrono::microseconds>(Median(lengths)).count() << " us\n";
+              << std::chrono::duration_cast<std::chrono::microseconds>(Median(lengths)).count()
+              << " us\n";
     EXPECT_GE(cutBefore + cutAfter, kKills / 5);
 }
 
