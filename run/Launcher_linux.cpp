@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileDescriptor_linux.h"
 #include "run/Launcher.h"
-#include "settings/FileDescriptor_linux.h"
 
 extern char** environ;
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "base/WideText_windows.h"
 #include "run/Launcher.h"
-#include "settings/WideText_windows.h"
 
 namespace vantrel {
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "settings/FileDescriptor_linux.h"
+#include "base/FileDescriptor_linux.h"
 #include "settings/UpperCase.h"
 
 namespace vantrel {

@@ -13,7 +13,7 @@
 #include <string>
 #include <type_traits>
 
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 #include "testing/FileBytes.h"
 
 using vantrel::Utf8FromWide;

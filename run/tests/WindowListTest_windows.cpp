@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "run/WindowTitleSearch.h"
+#include "base/WideText_windows.h"
 #include "run/WindowList.h"
-#include "settings/WideText_windows.h"
+#include "run/WindowTitleSearch.h"
 
 namespace vantrel {
 namespace {
@@ -48,8 +48,8 @@ TEST(WindowListTest, ActivationRestoresAMinimizedWindowAndBringsItToTheFront) {
     SetForegroundWindow(other.get());
     ASSERT_TRUE(IsIconic(script.get()));
     IgnoredNotice notice;
-    WindowTitleSearch::activateMatchingWindow(*OpenDesktopWindowList(), notice, "ESSCMD.EXE" + kMarker,
-                                          MatchStartsWith);
+    WindowTitleSearch::activateMatchingWindow(*OpenDesktopWindowList(), notice,
+                                              "ESSCMD.EXE" + kMarker, MatchStartsWith);
     EXPECT_FALSE(IsIconic(script.get()));
     EXPECT_EQ(GetForegroundWindow(), script.get());
 }
