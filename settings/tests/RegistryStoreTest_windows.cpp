@@ -8,8 +8,6 @@
 namespace vantrel {
 namespace {
 
-// Other programs read the same values: in the user's registry, as UTF-16; and
-// what the registry cannot hold is refused, not stored altered.
 TEST(RegistryStoreTest, ValuesAreUtf16ForOtherProgramsAndWhatTheRegistryCannotHoldIsRefused) {
     testing::TempUserStore temp;
     const std::unique_ptr<Store> store = OpenUserStore().store;

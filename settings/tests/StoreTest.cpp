@@ -1,7 +1,5 @@
-// What every store keeps to, run over the platform's own backend in a fresh
-// user store: an SQLite file on Linux, the registry on Windows. What only one
-// backend does (damaged files, full disks, transactions, the registry's
-// limits) is tested beside it.
+// What every store keeps to, over the platform's backend in a fresh user store
+// (an SQLite file, the registry); each backend also has tests of its own.
 #include <gtest/gtest.h>
 
 #include "settings/Store.h"
@@ -24,34 +22,28 @@ protected:
     }
 };
 
-// The longest key name the registry takes must not cut the listing short.
+// The longest key name the registry takes must not cut the listing short;
+// 01-A and ÉTÉ are the keys 01-a and été.
 TEST_F(StoreTest, ListsSubkeysInAscendingOrderWithoutRegardToCase) {
     const std::string longest(255, 'k');
-    for (const std::string& name :
-         Names{"02-b", "10-c", kEte, "01-a", "B-upper", longest, "zz", "a-lower", "01-A"})
+    for (const std::string& name : Names{"02-b", "10-c", kEte, "01-a", "B-upper", longest, "zz",
+                                         "a-lower", "01-A", "\xC3\x89T\xC3\x89"})
         store->createKey("Q\\" + name);
-    store->createKey("Q\\\xC3\x89T\xC3\x89");  // ÉTÉ is the same key as été
     reopen();
     EXPECT_EQ(store->subKeys("Q"),
               (Names{"01-a", "02-b", "10-c", "a-lower", "B-upper", longest, "zz", kEte}));
 }
 
-TEST_F(StoreTest, MissingKeysReadAsAbsentAndAreNotCreatedByReading) {
-    EXPECT_TRUE(store->subKeys("No\\Such").empty());
-    EXPECT_FALSE(store->stringValue("No\\Such", "Id").has_value());
-    EXPECT_TRUE(store->stringValues("No\\Such").empty());
-    EXPECT_FALSE(store->deleteKey("No\\Such"));
-    EXPECT_FALSE(store->deleteValue("No\\Such", "Id"));
-    EXPECT_FALSE(store->keyExists("No"));
-    EXPECT_THROW(store->createKey("A\\\\B"), StoreError);
+TEST_F(StoreTest, MissingKeysReadAsAbsentParentsAreCreatedAndOnlyLeavesDeleted) {
+    EXPECT_TRUE(store->subKeys("A").empty());
+    EXPECT_FALSE(store->stringValue("A\\x", "Id").has_value());
+    EXPECT_TRUE(store->stringValues("A").empty());
+    EXPECT_FALSE(store->deleteKey("A\\x"));
+    EXPECT_FALSE(store->deleteValue("A", "Id"));
+    EXPECT_THROW(store->createKey("A\\\\x"), StoreError);
     EXPECT_FALSE(store->keyExists("A"));
-}
-
-TEST_F(StoreTest, KeysAreCreatedWithParentsKeptAndDeletedOnlyWithoutSubkeys) {
-    store->setStringValue("A", "Id", "4");
     store->createKey("A\\x\\y\\z");
     store->createKey("A");
-    EXPECT_EQ(store->stringValue("A", "id"), "4");
     EXPECT_EQ(store->subKeys("A\\x\\y"), (Names{"z"}));
     EXPECT_THROW(store->deleteKey("A\\x"), StoreError);
     EXPECT_TRUE(store->deleteKey("A\\X\\Y\\Z"));
@@ -60,8 +52,7 @@ TEST_F(StoreTest, KeysAreCreatedWithParentsKeptAndDeletedOnlyWithoutSubkeys) {
 }
 
 TEST_F(StoreTest, AValueIsOneWhateverTheCaseOfItsNameAndKeepsEveryCharacter) {
-    const std::string text =
-        "tab\tline\r\nend " + kEte + " \xF0\x9F\x98\x80 " + std::string(5000, 'x');
+    const std::string text = "tab\tline\r\n" + kEte + "\xF0\x9F\x98\x80" + std::string(5000, 'x');
     store->setStringValue("S", "Id", "3");
     store->setStringValue("S", "ID", text);
     store->setStringValue("S", "Other", "");
@@ -69,7 +60,6 @@ TEST_F(StoreTest, AValueIsOneWhateverTheCaseOfItsNameAndKeepsEveryCharacter) {
     EXPECT_EQ(store->stringValue("S", "id"), text);
     EXPECT_EQ(store->stringValues("S"), (std::vector<NamedValue>{{"Id", text}, {"Other", ""}}));
     EXPECT_TRUE(store->deleteValue("S", "iD"));
-    EXPECT_FALSE(store->deleteValue("S", "Id"));
     EXPECT_EQ(store->stringValues("S"), (std::vector<NamedValue>{{"Other", ""}}));
 }
 
