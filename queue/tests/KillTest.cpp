@@ -47,12 +47,12 @@ std::vector<SideLine> ReadSideFile(const std::filesystem::path& file) {
     return lines;
 }
 
-/// The helper on the user's store: it tells through a pipe each line it has
-/// written to the side file, by the line's first letter, and is killed and
-/// reaped at the latest when this goes.
-class Helper {
+/// The editing process on the user's store: it tells through a pipe each line
+/// it has written to the side file, by the line's first letter, and is killed
+/// and reaped at the latest when this goes.
+class EditingProcess {
 public:
-    Helper(unsigned randomStart, const std::filesystem::path& sideFile) {
+    EditingProcess(unsigned randomStart, const std::filesystem::path& sideFile) {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category());
         pid_ = fork();
@@ -66,14 +66,14 @@ public:
         ::close(ends[1]);
         lines_ = ends[0];
     }
-    ~Helper() {
+    ~EditingProcess() {
         if (pid_ > 0) kill();
         ::close(lines_);
     }
-    Helper(const Helper&) = delete;
-    Helper& operator=(const Helper&) = delete;
+    EditingProcess(const EditingProcess&) = delete;
+    EditingProcess& operator=(const EditingProcess&) = delete;
 
-    /// The first letter of the next line written; 0 once the helper has ended.
+    /// The first letter of the next line written; 0 once the process has ended.
     char nextLine() {
         char letter = 0;
         while (::read(lines_, &letter, 1) < 0 && errno == EINTR) {
@@ -97,12 +97,12 @@ private:
 
 using Clock = std::chrono::steady_clock;
 
-/// Waits until the helper starts its command number `cut` on the real store;
+/// Waits until the process starts its command number `cut` on the real store;
 /// every command it finishes meanwhile adds its length. False if it ended.
-bool WaitForCommand(Helper& helper, int cut, std::vector<Clock::duration>& lengths) {
+bool WaitForCommand(EditingProcess& editing, int cut, std::vector<Clock::duration>& lengths) {
     Clock::time_point started;
     for (int commands = 0;;) {
-        const char line = helper.nextLine();
+        const char line = editing.nextLine();
         if (line == 0) return false;
         if (line == 'a') lengths.push_back(Clock::now() - started);
         if (line != 'e') continue;
@@ -124,17 +124,17 @@ TEST(KillTest, AKilledCommandLeavesTheQueueBeforeOrAfterIt) {
     int cutBefore = 0, cutAfter = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         std::filesystem::remove(sideFile);
-        Helper helper(random(), sideFile);
+        EditingProcess editing(random(), sideFile);
         // Each kill falls at a random moment within the length of a typical
         // command after one starts, however fast this machine runs them.
         const int cut = std::uniform_int_distribution<int>(1, 3)(random);
-        ASSERT_TRUE(WaitForCommand(helper, cut, lengths))
-            << "the helper ended by itself, kill " << kill;
+        ASSERT_TRUE(WaitForCommand(editing, cut, lengths))
+            << "the editing process ended by itself, kill " << kill;
         const auto typical = std::chrono::duration_cast<std::chrono::nanoseconds>(Median(lengths));
         std::this_thread::sleep_for(std::chrono::nanoseconds(
             std::uniform_int_distribution<long long>(0, typical.count())(random)));
-        const int status = helper.kill();
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the helper ended by itself: " << status;
+        const int status = editing.kill();
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the editing process ended by itself: " << status;
 
         const std::vector<SideLine> lines = ReadSideFile(sideFile);
         const Entries stored = OpenUserStore().store->subKeys(kQueueRecordKeyPath);

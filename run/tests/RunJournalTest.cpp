@@ -5,23 +5,16 @@
 
 #include <ctime>
 #include <fstream>
-#include <sstream>
 
 #include "queue/LocalTime.h"
 #include "run/RunJournal.h"
+#include "testing/FileBytes.h"
 #include "testing/TempFolder.h"
 
 namespace vantrel {
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string Read(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 /// The moment the local clock shows that time of that day of December 2026.
 WallTime LocalDecember(int day, int hour, int minute = 0, int second = 0) {
@@ -59,14 +52,14 @@ TEST_F(RunJournalTest, EachDayHasAFileWithOneHeaderAndOneLinePerScriptAcrossProg
     EXPECT_EQ(journal.fileFor(LocalDecember(6, 0)), journal.fileFor(LocalDecember(6, 23, 59, 59)));
     EXPECT_EQ(journal.fileFor(LocalDecember(7, 0)), folder / "journal-2026-12-07.tsv");
     EXPECT_TRUE(iso(noon).starts_with("2026-12-06T12:00:00")) << iso(noon);
-    EXPECT_EQ(Read(folder / "journal-2026-12-06.tsv"),
+    EXPECT_EQ(testing::ReadBytes(folder / "journal-2026-12-06.tsv"),
               std::string(kJournalHeader) + "\r\n" +
                   "01-/calc/a.txt\t/calc/a.txt\t" + iso(noon) + "\t" + iso(noon + 1s) + "\t" +
                   iso(noon + 61s) + "\t61.0\r\n" +
                   "02-/calc/b.txt\t/calc/b.txt\t" + iso(noon + 2h) + "\t" + iso(noon + 2h + 1s) +
                   "\t" + iso(noon + 2h + 61s) + "\t61.0\r\n" +
                   "03-/calc/c.txt\t/calc/c.txt\t" + iso(noon + 3h) + "\t\t\t\r\n");
-    EXPECT_EQ(Read(folder / "journal-2026-12-07.tsv"),
+    EXPECT_EQ(testing::ReadBytes(folder / "journal-2026-12-07.tsv"),
               std::string(kJournalHeader) + "\r\n" + "04-/calc/d.txt\t/calc/d.txt\t" +
                   iso(noon + 24h) + "\t" + iso(noon + 24h + 1s) + "\t" + iso(noon + 24h + 61s) +
                   "\t61.0\r\n");
@@ -76,7 +69,7 @@ TEST_F(RunJournalTest, TabsAndLineEndsInPathsBecomeSpacesAndOtherBytesStay) {
     RunJournal journal(folder);
     const std::string odd = "01-/s/a\tb\nc\rd \xC3\xA9 \xFF \"q\" =1+1";
     journal.append(line(odd, noon));
-    const std::string text = Read(journal.fileFor(noon));
+    const std::string text = testing::ReadBytes(journal.fileFor(noon));
     const std::string body = text.substr(text.find("\r\n") + 2);
     EXPECT_EQ(std::count(body.begin(), body.end(), '\t'), 5);
     EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 1);

@@ -8,17 +8,22 @@
 namespace vantrel {
 namespace {
 
-TEST(RegistryStoreTest, ValuesAreUtf16ForOtherProgramsAndWhatTheRegistryCannotHoldIsRefused) {
+const std::string kEte = "\xC3\xA9t\xC3\xA9";  // été
+
+// Other programs read the same values: in the user's registry, as UTF-16. A
+// text with no UTF-16 form is refused whole, not stored altered.
+TEST(RegistryStoreTest, ValuesAreUtf16ForOtherProgramsAndTextThatIsNotUtf8IsRefused) {
     testing::TempUserStore temp;
     const std::unique_ptr<Store> store = OpenUserStore().store;
-    store->setStringValue("S", "Id", "\xC3\xA9t\xC3\xA9");
+    store->setStringValue("S", "Id", kEte);
     wchar_t data[8] = {};
     DWORD size = sizeof data;
     RegGetValueW(HKEY_CURRENT_USER, L"S", L"iD", RRF_RT_REG_SZ, nullptr, data, &size);
     EXPECT_STREQ(data, L"\u00e9t\u00e9");
-    EXPECT_THROW(store->createKey("Q\\" + std::string(256, 'k')), StoreError);
+    EXPECT_THROW(store->createKey("Q\\a\xFF"), StoreError);
     EXPECT_THROW(store->setStringValue("S", "Id", "\xFF"), StoreError);
     EXPECT_EQ(store->subKeys(""), std::vector<std::string>{"S"});
+    EXPECT_EQ(store->stringValue("S", "Id"), kEte);
 }
 
 }  // namespace
