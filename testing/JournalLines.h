@@ -15,12 +15,13 @@
 namespace vantrel::testing {
 
 /// The lines of every journal file in the folder, day by day, each split at its
-/// tabs. A file that does not start with the header, or a line that does not
-/// end in CR LF, fails the test.
+/// tabs; the folder's other files are not the journal's. A journal file that
+/// does not start with the header, or a line that does not end in CR LF, fails
+/// the test.
 inline std::vector<std::vector<std::string>> JournalLines(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> files;
     for (const auto& file : std::filesystem::directory_iterator(folder))
-        files.push_back(file.path());
+        if (file.path().filename().string().starts_with("journal-")) files.push_back(file.path());
     std::sort(files.begin(), files.end());
     std::vector<std::vector<std::string>> lines;
     for (const std::filesystem::path& file : files) {
