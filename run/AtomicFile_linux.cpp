@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/FileDescriptor_linux.h"
 #include "run/AtomicFile.h"
-#include "settings/FileDescriptor_linux.h"
 
 namespace vantrel {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 
+#include "base/WideText_windows.h"
 #include "run/AtomicFile.h"
 #include "run/OwnedHandle_windows.h"
-#include "settings/WideText_windows.h"
 
 namespace vantrel {
 

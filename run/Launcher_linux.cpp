@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileDescriptor_linux.h"
 #include "run/Launcher.h"
 #include "run/ProcessStat_linux.h"
-#include "settings/FileDescriptor_linux.h"
 
 extern char** environ;
 

@@ -1,10 +1,10 @@
 #include <windows.h>
 
+#include "base/WideText_windows.h"
 #include "run/CommandLine_windows.h"
 #include "run/Launcher.h"
 #include "run/OwnedHandle_windows.h"
 #include "run/ProcessHandle_windows.h"
-#include "settings/WideText_windows.h"
 
 namespace vantrel {
 

@@ -14,6 +14,7 @@
 #include "app/MainWindow.h"
 #include "app/UserProgram.h"
 #include "queue/QueueEntry.h"
+#include "testing/JournalLines.h"
 #include "testing/MessageBoxAnswerer.h"
 #include "testing/StandInLog.h"
 #include "testing/TempConfigHome.h"
@@ -23,6 +24,7 @@ namespace vantrel {
 namespace {
 
 using Strings = std::vector<std::string>;
+using testing::JournalLines;
 using testing::StandInLog;
 
 /// The program as it starts for the user: the saved queue in the real window,
@@ -107,28 +109,6 @@ int RowsWhoseTooltipHas(QListWidget& list, const QString& words) {
 void SaveScreenshot(QWidget& window, const QString& name) {
     const QDir folder(QStringLiteral(VANTREL_SCREENSHOT_DIR));
     EXPECT_TRUE(folder.mkpath(".") && window.grab().save(folder.filePath(name + ".png"))) << name.toStdString();
-}
-
-std::vector<Strings> JournalLines(const std::filesystem::path& folder) {
-    std::vector<Strings> lines;
-    for (const auto& file : std::filesystem::directory_iterator(folder)) {
-        if (!file.path().filename().string().starts_with("journal-")) continue;
-        std::ifstream in(file.path());
-        std::string line;
-        std::getline(in, line);  // the header
-        while (std::getline(in, line)) {
-            if (line.ends_with('\r')) line.pop_back();
-            Strings fields(1);
-            for (const char c : line) {
-                if (c == '\t')
-                    fields.emplace_back();
-                else
-                    fields.back().push_back(c);
-            }
-            lines.push_back(fields);
-        }
-    }
-    return lines;
 }
 
 TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartAndIsJournaled) {

@@ -13,7 +13,7 @@
 #include "app/win32/Resources.h"
 #include "app/win32/Win32AboutBox.h"
 #include "app/win32/WindowText.h"
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 

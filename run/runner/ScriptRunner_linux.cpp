@@ -19,8 +19,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/FileDescriptor_linux.h"
 #include "run/runner/ScriptRunner.h"
-#include "settings/FileDescriptor_linux.h"
 
 namespace vantrel {
 namespace {

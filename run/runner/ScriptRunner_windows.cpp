@@ -11,10 +11,10 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/WideText_windows.h"
 #include "run/CommandLine_windows.h"
 #include "run/OwnedHandle_windows.h"
 #include "run/runner/ScriptRunner.h"
-#include "settings/WideText_windows.h"
 
 namespace vantrel {
 namespace {

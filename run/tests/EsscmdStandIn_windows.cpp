@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/WideText_windows.h"
 #include "run/OwnedHandle_windows.h"
-#include "settings/WideText_windows.h"
 #include "testing/FileBytes.h"
 
 using vantrel::OwnedHandle;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "base/WideText_windows.h"
 #include "run/CommandLine_windows.h"
 #include "run/Launcher.h"
 #include "run/OwnedHandle_windows.h"
@@ -14,7 +15,6 @@
 #include "run/ScriptOutcome.h"
 #include "run/WindowList.h"
 #include "run/WindowTitleSearch.h"
-#include "settings/WideText_windows.h"
 #include "testing/FileBytes.h"
 #include "testing/TempFolder.h"
 

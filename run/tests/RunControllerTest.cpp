@@ -11,6 +11,7 @@
 #include "run/RunController.h"
 #include "testing/FakeDesktop.h"
 #include "testing/FakeMainView.h"
+#include "testing/JournalLines.h"
 #include "testing/TempFolder.h"
 
 namespace vantrel {
@@ -75,26 +76,7 @@ protected:
         program = std::make_unique<Program>(desktop, stateFolder, now);
         program->queue(paths);
     }
-    /// The journal's lines below its header, split at tabs.
-    std::vector<Strings> journalLines() {
-        std::vector<Strings> lines;
-        std::ifstream in(program->journal.fileFor(WallAt(now)), std::ios::binary);
-        std::string line;
-        std::getline(in, line);
-        EXPECT_EQ(line, std::string(kJournalHeader) + "\r");
-        while (std::getline(in, line)) {
-            line.pop_back();
-            Strings fields(1);
-            for (const char c : line) {
-                if (c == '\t')
-                    fields.emplace_back();
-                else
-                    fields.back().push_back(c);
-            }
-            lines.push_back(fields);
-        }
-        return lines;
-    }
+    std::vector<Strings> journalLines() { return testing::JournalLines(stateFolder); }
 };
 
 TEST_F(RunControllerTest, AnEmptyQueueFinishesAtTheFirstTickAndAClickThenCloses) {
