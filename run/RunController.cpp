@@ -153,7 +153,8 @@ void RunController::checkAndLaunch() {
     followLaunches(walk);
     const std::int32_t running = runningScripts(walk);
     showRunning(running);
-    if (running < concurrency_) launchNextScript();
+    // A failure just seen may have stopped the run.
+    if (phase_ == RunPhase::Running && running < concurrency_) launchNextScript();
 }
 
 void RunController::launchNextScript() {
