@@ -290,13 +290,17 @@ TEST_F(RunControllerTest, EachWayARunEndsGivesItsExitStatusAndARunThatClosesWait
         bool launchFails = false;
         int exitStatus;
         Strings started;
+        Strings desktopTold;
     } cases[] = {
-        {"all succeed", {0, 0, 0}, false, false, false, 0, {"/a", "/b", "/c"}},
-        {"one fails", {0, 3, 0}, false, false, false, 1, {"/a", "/b", "/c"}},
-        {"one never shows", {kNoWindow, 0, 0}, false, false, false, 1, {"/a", "/b", "/c"}},
-        {"stop on failure", {5, 0, 0}, true, false, false, 1, {"/a", "/b"}},
-        {"stopped by a click", {0, 0, 0}, false, true, false, 2, {"/a", "/b"}},
-        {"no esscmd.exe", {0, 0, 0}, false, false, true, 3, {}},
+        {"all succeed", {0, 0, 0}, false, false, false, 0, {"/a", "/b", "/c"}, {"3 scripts run, 3 succeeded"}},
+        {"one fails", {0, 3, 0}, false, false, false, 1, {"/a", "/b", "/c"},
+         {"3 scripts run, 2 succeeded, 1 failed (02-b)"}},
+        {"one never shows", {kNoWindow, 0, 0}, false, false, false, 1, {"/a", "/b", "/c"},
+         {"3 scripts run, 2 succeeded, 1 failed (01-a)"}},
+        {"stop on failure", {5, 0, 0}, true, false, false, 1, {"/a", "/b"},
+         {"Stopped after a failure: 2 scripts run, 1 succeeded, 1 failed (01-a)"}},
+        {"stopped by a click", {0, 0, 0}, false, true, false, 2, {"/a", "/b"}, {}},
+        {"no esscmd.exe", {0, 0, 0}, false, false, true, 3, {}, {}},
     };
     for (const auto& way : cases) {
         SCOPED_TRACE(way.way);
@@ -328,9 +332,37 @@ TEST_F(RunControllerTest, EachWayARunEndsGivesItsExitStatusAndARunThatClosesWait
         }
         EXPECT_EQ(desktop.started, way.started);
         EXPECT_EQ(ExitStatus(controller.ending()), way.exitStatus);
+        EXPECT_EQ(program->view.desktopNotices, way.desktopTold);
         // A person who stopped the run is there to close the window.
         EXPECT_EQ(program->view.closed, !way.clickStop);
     }
+}
+
+TEST_F(RunControllerTest, TheStatusGivesTheTimeLeftOnceEveryScriptStillToRunHasRunBefore) {
+    queue({"/a", "/b"});
+    run.setRunMessagesShown(false);
+    run.onStartStopClicked();
+    for (const auto took : {10min, 20min}) {
+        tick();
+        desktop.mapStartedWindows();
+        now += took;
+        desktop.endScript(desktop.scripts.back().request.scriptPath, 0, WallAt(now));
+        tick();
+    }
+    restart({"/a", "/b", "/c"});
+    program->run.setRunMessagesShown(false);
+    program->run.onStartStopClicked();
+    tick();
+    EXPECT_EQ(program->view.status, "Scripts Executed:  1") << "/c has never run";
+
+    restart({"/a", "/b"});
+    program->run.setRunMessagesShown(false);
+    program->run.onStartStopClicked();
+    tick();
+    EXPECT_EQ(program->view.status, "Scripts Executed:  1   About 30 min left");
+    now += 4min + 30s;
+    tick();
+    EXPECT_EQ(program->view.status, "Scripts Executed:  1   About 26 min left");
 }
 
 TEST_F(RunControllerTest, AfterAKillTheRunIsResumedAndNoScriptStartsTwice) {
