@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "about/ProductInfo.h"
+#include "app/EndsWithItsWindow.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "app/UserProgram.h"
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
     instance.setHandler([&window](const std::string& request) { return window.answerAnotherStart(request); });
     if (const std::optional<std::string> refusal = window.load()) return Refuse(*refusal, kCannotRun);
     window.show();
+    vantrel::EndsWithItsWindow ending(window);
+    app.installNativeEventFilter(&ending);
     QTimer::singleShot(0, &window, [&window] { window.onShown(); });
     app.exec();
     return window.exitStatus();

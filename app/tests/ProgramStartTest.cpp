@@ -121,6 +121,18 @@ TEST_F(ProgramStartTest, ASecondStartHandsItsRunToTheOpenWindowButNotARunThatWou
     EXPECT_EQ(vantrelWindows().size(), 1u);
 }
 
+TEST_F(ProgramStartTest, AWindowDestroyedFromOutsideEndsVantrelSoTheNextStartShowsOne) {
+    const pid_t first = startVantrel();
+    ASSERT_TRUE(WaitUntil([&] { return vantrelWindows().size() == 1; }));
+    XcbTestClient x(server_.display());
+    xcb_destroy_window(x.c(), static_cast<xcb_window_t>(vantrelWindows().front()));
+    x.sync();
+    EXPECT_EQ(exitStatusOf(first), 0);
+
+    startVantrel();
+    EXPECT_TRUE(WaitUntil([&] { return vantrelWindows().size() == 1; }));
+}
+
 struct ScheduledRun {
     const char* name;
     std::vector<int> scriptStatuses;

@@ -1,7 +1,5 @@
 #include "app/win32/TrayNotification.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cwchar>
 #include <string>
