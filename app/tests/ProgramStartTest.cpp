@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <map>
+#include <random>
+#include <thread>
 
 #include "run/WindowList.h"
 #include "queue/ProgramState.h"
@@ -160,6 +163,40 @@ INSTANTIATE_TEST_SUITE_P(, ScheduledRunTest,
                          ::testing::Values(ScheduledRun{"AllSucceed", {0, 0, 0}, 0},
                                            ScheduledRun{"OneFails", {0, 3, 0}, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProgramStartTest, KilledDuringARunAndStartedAgainItCarriesOnAndNoScriptRunsTwice) {
+    queueScriptsEndingWith({0, 0, 0, 0, 0});
+    OpenUserStore().store->setStringValue(kSettingsKeyPath, "Id", "1");
+    setenv("ESSCMD_STANDIN_SECONDS", "1.5", 1);
+    const auto killVantrel = [&](pid_t pid) {
+        ::kill(pid, SIGKILL);
+        EXPECT_EQ(exitStatusOf(pid), 128 + SIGKILL);
+    };
+    // First while the second script runs, then at moments a random start picks.
+    killVantrel([&] {
+        const pid_t pid = startVantrel({"--start"});
+        EXPECT_TRUE(WaitUntil([&] { return scriptsRun().started.size() == 2; }, std::chrono::seconds(30)));
+        return pid;
+    }());
+    std::mt19937 random(20261207);
+    for (int kill = 0; kill < 2; ++kill) {
+        const pid_t pid = startVantrel({"--start"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution(100, 2500)(random)));
+        killVantrel(pid);
+    }
+    const int status = exitStatusOf(startVantrel({"--start", "--exit-when-done"}), std::chrono::seconds(90));
+
+    const StandInLog ran = scriptsRun();
+    std::map<std::string, int> starts;
+    for (const std::vector<std::string>& arguments : ran.started) ++starts[arguments.at(0)];
+    for (const auto& [script, count] : starts) EXPECT_EQ(count, 1) << script;
+    EXPECT_LE(ran.mostAtOnce, 1);
+    EXPECT_EQ(ran.exitStatuses.size(), ran.started.size()) << "the last start waits for every script";
+    // A kill between writing a launch down and starting it leaves that script
+    // taken as started: it never runs twice, and the run says it failed.
+    EXPECT_EQ(status, starts.size() == 5 ? 0 : 1) << errors();
+    EXPECT_GE(starts.size(), 4u);
+}
 
 TEST_F(ProgramStartTest, ARefusedCommandLineOrListFileOrDesktopEndsWithItsStatusAndNoWindow) {
     queueScriptsEndingWith({0, 0});
