@@ -374,8 +374,10 @@ std::optional<InterruptedRun> RunController::takeOverInterruptedRun() {
     const RunRecord run{history_.run().runId, history_.run().startedAt, false, tracker_.records()};
     for (const EntryKey& key : EntryKeys(texts)) interrupted.entriesStarted += LaunchFor(run, key) != nullptr;
     interrupted.entries = static_cast<int>(texts.size());
-    if (interrupted.entriesStarted == interrupted.entries && interrupted.stillRunning == 0) {
-        // It ran to its end after all; only its record was left open.
+    const bool allOrNoneStarted =
+        interrupted.entriesStarted == interrupted.entries || interrupted.entriesStarted == 0;
+    if (allOrNoneStarted && interrupted.stillRunning == 0) {
+        // It ran to its end after all, or never began: resuming would change nothing.
         keepJournal();
         giveUpInterruptedRun();
         return std::nullopt;

@@ -401,6 +401,11 @@ TEST_F(RunControllerTest, AfterAKillTheRunIsResumedAndNoScriptStartsTwice) {
 
     restart(paths);  // a finished run is not offered again
     EXPECT_FALSE(program->run.takeOverInterruptedRun().has_value());
+    desktop.launchFailure = "esscmd.exe was not found";
+    program->run.onStartStopClicked();
+    tick();
+    restart(paths);
+    EXPECT_FALSE(program->run.takeOverInterruptedRun().has_value()) << "nothing started, nothing to resume";
 }
 
 TEST_F(RunControllerTest, AnInterruptedRunGivenUpRunsEverythingAgainAndADamagedRecordIsSetAside) {
