@@ -3,13 +3,17 @@
 # together, on a private Xvfb with openbox, while three stand-in scripts run
 # (a fourth waits, so the tick keeps counting) among 0, 100 and 1000 other
 # top-level windows. The peer is the same desktop with Vantrel idle (no run).
-# Arguments: the seconds each figure is measured over (default 10).
+# Arguments: the seconds each figure is measured over (default 10), then the
+# numbers of other windows to measure among (default 0 100 1000).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh build run bench
 
 seconds=${1:-10}
+shift $(($# > 0 ? 1 : 0))
+cases=("$@")
+[ ${#cases[@]} -gt 0 ] || cases=(0 100 1000)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target vantrel vantrel-reg other_windows >/dev/null
 
@@ -95,4 +99,4 @@ run_case() {
 }
 
 echo "CPU in percent of one core over ${seconds} s, Vantrel and Xvfb together:"
-for others in 0 100 1000; do run_case "$others"; done
+for others in "${cases[@]}"; do run_case "$others"; done

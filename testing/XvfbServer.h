@@ -1,8 +1,9 @@
 #pragma once
 
 // A private X server (Xvfb on a display number it picks itself), optionally
-// with openbox on it; both are ended with the object, or killed should the
-// test process die first. Nothing here looks at the outer $DISPLAY.
+// with openbox on it, which a test may replace, end and start again; both are
+// ended with the object, or killed should the test process die first.
+// Nothing here looks at the outer $DISPLAY.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -47,12 +48,7 @@ public:
         close(fds[0]);
         if (number.empty()) throw std::runtime_error("Xvfb did not start (is it installed?)");
         display_ = ":" + number;
-        if (windowManager == WindowManager::Openbox) {
-            // No user's rc.xml: openbox's defaults apply.
-            openbox_.pid = Spawn({"env", "DISPLAY=" + display_, "XDG_CONFIG_HOME=/nonexistent",
-                                  "openbox", "--sm-disable"});
-            waitForOpenbox();
-        }
+        if (windowManager == WindowManager::Openbox) startWindowManager();
     }
 
     XvfbServer(const XvfbServer&) = delete;
@@ -61,13 +57,52 @@ public:
     /// ":N", for xcb_connect or DISPLAY.
     const std::string& display() const { return display_; }
 
+    bool windowManagerRuns() const { return openbox_.pid > 0; }
+
+    /// Starts openbox and waits until it manages windows.
+    void startWindowManager() {
+        openbox_.pid = Spawn(OpenboxCommand(display_, {}));
+        waitForOpenbox();
+    }
+
+    /// A new openbox takes over from the running one (`openbox --replace`),
+    /// which ends on its own; waits until the new one manages windows.
+    void replaceWindowManager() {
+        Process old;
+        std::swap(old.pid, openbox_.pid);
+        openbox_.pid = Spawn(OpenboxCommand(display_, "--replace"));
+        old.reap();
+        waitForOpenbox();
+    }
+
+    /// Ends openbox with the signal: SIGTERM lets it hand its windows back,
+    /// SIGKILL leaves that to the server.
+    void endWindowManager(int signal) { openbox_.end(signal); }
+
 private:
     struct Process {
         pid_t pid = -1;
-        ~Process() {
-            if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
+        void end(int signal) {
+            if (pid > 0 && kill(pid, signal) == 0) waitpid(pid, nullptr, 0);
+            pid = -1;
         }
+        /// Waits for the process to end on its own, and ends it when it does not.
+        void reap() {
+            if (pid > 0 && !WaitUntil([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }))
+                end(SIGKILL);
+            pid = -1;
+        }
+        ~Process() { end(SIGTERM); }
     };
+
+    static std::vector<std::string> OpenboxCommand(const std::string& display,
+                                                   const std::string& option) {
+        // No user's rc.xml: openbox's defaults apply.
+        std::vector<std::string> command = {
+            "env", "DISPLAY=" + display, "XDG_CONFIG_HOME=/nonexistent", "openbox", "--sm-disable"};
+        if (!option.empty()) command.push_back(option);
+        return command;
+    }
 
     static pid_t Spawn(std::vector<std::string> arguments) {
         std::vector<char*> argv;
