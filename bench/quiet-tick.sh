@@ -40,12 +40,23 @@ measure() {
     'BEGIN { printf "%.1f %.1f %.1f\n", 100 * v / hz / s, 100 * x / hz / s, 100 * (v + x) / hz / s }'
 }
 
+# Waits until the X server has used at most one jiffy in a second (openbox
+# takes the better part of a minute to place 1000 new windows), two minutes at most.
+wait_until_quiet() {
+  local before waited
+  for waited in $(seq 120); do
+    before=$(cpu_ticks "$xvfb"); sleep 1
+    [ $(($(cpu_ticks "$xvfb") - before)) -gt 1 ] || return 0
+  done
+  echo "the desktop did not settle in two minutes: the figures below are taken while it changes" >&2
+}
+
 # Maps that many other windows and waits until openbox has taken them on.
 open_others() {
   rm -f "$2/others.out"
   build/bench/other_windows "$1" >"$2/others.out" & others_pid=$!; pids+=("$others_pid")
   until [ -s "$2/others.out" ]; do sleep 0.05; done
-  sleep 3
+  wait_until_quiet
 }
 
 run_case() {

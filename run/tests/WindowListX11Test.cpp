@@ -81,12 +81,18 @@ TEST_P(X11WindowListTest, AClientNotYetManagedInsideAnUntitledFrameCountsOnce) {
     EXPECT_EQ(count("esscmd.exe"), before + 1);
 }
 
-// While nothing changes the list hands out the same snapshot, whose counts
-// are kept; a retitle gives a new one, counted afresh.
+// While nothing listed changes the list hands out the same snapshot, whose
+// counts are kept: a title written again as it was (terminals do that) and a
+// move leave it; a retitle gives a new one, counted afresh.
 TEST_P(X11WindowListTest, TheSameSnapshotUntilAWindowChanges) {
-    const xcb_window_t window = shown("an editor");
+    const std::string_view editor = "an editor";
+    const xcb_window_t window = shown(editor);
     const std::int32_t before = count("esscmd.exe");
     const std::shared_ptr<const WindowSnapshot> quiet = list_->snapshot();
+    x_.set(window, "_NET_WM_NAME", "UTF8_STRING", 8, editor.size(), editor.data());
+    const std::uint32_t place[] = {40, 30};
+    xcb_configure_window(x_.c(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+    EXPECT_EQ(count("esscmd.exe"), before);
     EXPECT_EQ(list_->snapshot(), quiet);
 
     const std::string_view title = "esscmd.exe \"/calc/q1.txt\"";
