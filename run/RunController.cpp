@@ -15,8 +15,8 @@ namespace vantrel {
 namespace {
 
 // Counts the windows that carry this command line in their title.
-std::int32_t WindowsCarrying(const std::vector<TopLevelWindow>& walk, std::string_view commandLine) {
-    return WindowTitleSearch::countMatchingWindows(walk, commandLine, MatchContains);
+std::int32_t WindowsCarrying(const WindowSnapshot& windows, std::string_view commandLine) {
+    return windows.countMatching(commandLine, MatchContains);
 }
 
 bool StillRunning(RowProgress state) {
@@ -139,9 +139,9 @@ void RunController::checkAndLaunch(std::string_view partialTitle, std::int16_t m
             view_.showNotice(
                 std::to_string(WindowTitleSearch::countMatchingWindows(windows_, partialTitle, mode)));
         // The box may have stayed open for any time: decide on the windows as they are now.
-        const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-        const std::int32_t running = WindowTitleSearch::countMatchingWindows(walk, partialTitle, mode);
-        followLaunches(walk);
+        const std::shared_ptr<const WindowSnapshot> windows = windows_.snapshot();
+        const std::int32_t running = windows->countMatching(partialTitle, static_cast<MatchMode>(mode));
+        followLaunches(*windows);
         showRunning(running);
         if (running + pendingLaunches() < concurrency()) launchNextScript();
     }
@@ -173,7 +173,7 @@ void RunController::launchNextScript() {
 }
 
 bool RunController::launch(const std::string& commandLine, const std::string& entryText) {
-    const std::int32_t windowsBefore = WindowsCarrying(windows_.topLevelWindows(), commandLine);
+    const std::int32_t windowsBefore = WindowsCarrying(*windows_.snapshot(), commandLine);
     try {
         launcher_.startScript(commandLine, ScriptPath(entryText));
     } catch (const LaunchError& error) {
@@ -216,14 +216,8 @@ void RunController::showRow(int row) {
         ShowRowProgress(list, row, state_.scriptTable[row].entryText, state_.scriptTable[row].progress);
 }
 
-void RunController::followLaunches(const std::vector<TopLevelWindow>& allWindows) {
+void RunController::followLaunches(const WindowSnapshot& walk) {
     if (!anyStillRunning()) return;
-    // Every command line names the script tool: the launches are looked for
-    // among the few windows that do, not among all the desktop's.
-    std::vector<TopLevelWindow> walk;
-    std::copy_if(allWindows.begin(), allWindows.end(), std::back_inserter(walk), [](const TopLevelWindow& window) {
-        return !window.hasOwner && WindowTitleSearch::titleMatches(window.title, kScriptTool, MatchContains);
-    });
     const auto now = clock_();
     for (int id = 0; id < static_cast<int>(launches_.size()); ++id) {
         if (launches_[id].state != RowProgress::Started) continue;
@@ -239,7 +233,7 @@ void RunController::followLaunches(const std::vector<TopLevelWindow>& allWindows
     endRunningLaunches(walk);
 }
 
-std::int32_t RunController::unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const {
+std::int32_t RunController::unclaimedWindows(const WindowSnapshot& walk, int id) const {
     // A window of the same script that showed after this launch may be
     // another launch's, queued twice; once that one has been seen, it is not
     // taken for this one's too.
@@ -252,7 +246,7 @@ std::int32_t RunController::unclaimedWindows(const std::vector<TopLevelWindow>& 
            static_cast<std::int32_t>(claimed);
 }
 
-void RunController::endRunningLaunches(const std::vector<TopLevelWindow>& walk) {
+void RunController::endRunningLaunches(const WindowSnapshot& walk) {
     // Titles tell scripts apart by command line only: when a script queued
     // more than once has fewer windows open than launches running, the
     // earliest started are taken to have ended.
@@ -294,10 +288,9 @@ void RunController::showRunning(std::int32_t running) {
 }
 
 void RunController::onCompletionTick() {
-    const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-    followLaunches(walk);
-    const std::int32_t matching =
-        WindowTitleSearch::countMatchingWindows(walk, partialTitle(), MatchContains);
+    const std::shared_ptr<const WindowSnapshot> walk = windows_.snapshot();
+    followLaunches(*walk);
+    const std::int32_t matching = walk->countMatching(partialTitle(), MatchContains);
     showRunning(matching);
     if (view_.runCaption() == kFinishedCaption) {
         if (!anyStillRunning()) view_.setMonitorTimerOn(false);

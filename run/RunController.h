@@ -90,11 +90,11 @@ private:
     void showRow(int row);
     std::int32_t pendingLaunches() const;
     bool anyStillRunning() const;
-    void followLaunches(const std::vector<TopLevelWindow>& allWindows);
+    void followLaunches(const WindowSnapshot& windows);
     /// Windows carrying the launch's command line that showed since it
     /// started and that no other launch has been seen by.
-    std::int32_t unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const;
-    void endRunningLaunches(const std::vector<TopLevelWindow>& walk);
+    std::int32_t unclaimedWindows(const WindowSnapshot& windows, int id) const;
+    void endRunningLaunches(const WindowSnapshot& windows);
     void settle(int id, RowProgress state);
     void showProgress(int id);
     void writeJournal(const Launch& launch);
