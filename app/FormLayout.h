@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <string_view>
 
 // Where the controls of the main window and the about box sit, in twips (1440
 // to the inch) from the top-left corner of their window's client area. Both
@@ -26,6 +27,13 @@ inline int PixelsFromTwips(int twips, double twipsPerPixel) {
 }
 
 namespace main_form {
+// The texts of the form's labels and hidden choices.
+inline constexpr std::string_view kQueueHeadingText = "List of Esscmd Scripts to Execute:";
+inline constexpr std::string_view kConcurrencyHeadingText = "Concurrent Calculations";
+inline constexpr std::string_view kPartialTitleLabelText = "Partial Window &Title:";
+inline constexpr std::string_view kStartsWithText = "&Starts With";
+inline constexpr std::string_view kContainsText = "&Contains";
+
 inline constexpr TwipSize kClient{5385, 3990};
 // Hidden: the partial title and its match mode, and Activate.
 inline constexpr TwipRect kPartialTitleLabel{480, 600, 1455, 195};

@@ -1,6 +1,10 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QUrl>
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -12,6 +16,7 @@
 #include <QStyle>
 
 #include "about/AboutBox.h"
+#include "about/ProductInfo.h"
 #include "app/FocusedRowDelegate.h"
 #include "app/LocalFileDrops.h"
 #include "app/NoCurrentRowFromFocus.h"
@@ -51,46 +56,39 @@ QIcon ProgramIcon() {
 
 }  // namespace
 
-MainWindow::MainWindow(ProgramState& state, SettingsKeys& settings, WindowList& windows,
-                         Launcher& launcher, std::optional<StoreProblem> storeProblem)
+MainWindow::MainWindow(const ProgramParts& parts)
     : client_(new QWidget(this)),
       queueListWidget_(new QListWidget(client_)),
       queueList_(*queueListWidget_),
-      core_(state, settings, *this, windows, launcher, std::move(storeProblem)),
-      editor_(state, core_.queueRecord(), queueList_, *this, *this, fileDialogs_) {
-    setWindowTitle(QStringLiteral("Vantrel"));
+      core_(parts, *this, fileDialogs_) {
+    setWindowTitle(QString::fromUtf8(product::kName));
     setCentralWidget(client_);
     createControls();
     placeControls();
     createMenus();
+    createQueueListMenu();
     applyLook();
     connectEvents();
-    connectQueueEditing();
 }
 
 void MainWindow::createControls() {
+    using namespace main_form;
     // Created in tab order; the hidden ones come first and never take the focus.
-    partialTitleLabel_ = Named(new QLabel(QStringLiteral("Partial Window &Title:"), client_), "Label1");
+    partialTitleLabel_ = Named(new QLabel(FromUtf8(kPartialTitleLabelText), client_), "Label1");
     partialTitleEdit_ = Named(new QLineEdit(client_), "Text1");
-    startsWithButton_ = Named(new QRadioButton(QStringLiteral("&Starts With"), client_), "Option1_0");
-    containsButton_ = Named(new QRadioButton(QStringLiteral("&Contains"), client_), "Option1_1");
+    startsWithButton_ = Named(new QRadioButton(FromUtf8(kStartsWithText), client_), "Option1_0");
+    containsButton_ = Named(new QRadioButton(FromUtf8(kContainsText), client_), "Option1_1");
     containsButton_->setChecked(true);
-    activateButton_ = Named(new QPushButton(QStringLiteral("&Activate"), client_), "Command1");
-    for (QWidget* hidden : {static_cast<QWidget*>(partialTitleLabel_), static_cast<QWidget*>(partialTitleEdit_),
-                            static_cast<QWidget*>(startsWithButton_), static_cast<QWidget*>(containsButton_),
-                            static_cast<QWidget*>(activateButton_)})
+    for (QWidget* hidden : std::initializer_list<QWidget*>{partialTitleLabel_, partialTitleEdit_,
+                                                          startsWithButton_, containsButton_})
         hidden->hide();
 
     Named(queueListWidget_, "lstEsscmd")->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    addButton_ = Named(new QPushButton(QStringLiteral("Add"), client_), "cmdAdd");
-    queueHeading_ = Named(new QLabel(QStringLiteral("List of Esscmd Scripts to Execute:"), client_), "Label2");
-    removeButton_ = Named(new QPushButton(QStringLiteral("Remove"), client_), "cmdRemove");
-    startStopButton_ = Named(new QPushButton(QString::fromUtf8(kStartCaption.data()), client_), "cmdRun");
-    moveUpButton_ = Named(new QPushButton(client_), "cmdUp");
-    moveDownButton_ = Named(new QPushButton(client_), "Command2");
-    concurrencyHeading_ = Named(new QLabel(QStringLiteral("Concurrent Calculations"), client_), "Label3");
+    queueHeading_ = Named(new QLabel(FromUtf8(kQueueHeadingText), client_), "Label2");
+    createCommandButtons();
+    concurrencyHeading_ = Named(new QLabel(FromUtf8(kConcurrencyHeadingText), client_), "Label3");
     concurrencyBox_ = Named(new QComboBox(client_), "cboCalcs");
-    for (int n = 1; n <= 8; ++n) concurrencyBox_->addItem(QString::number(n));
+    for (int n = 1; n <= kMaxConcurrency; ++n) concurrencyBox_->addItem(QString::number(n));
     concurrencyBox_->setCurrentIndex(-1);
     for (int i = 0; i < 3; ++i) {
         statusLines_[i] = Named(new QLabel(client_), ("lblStatus_" + std::to_string(i)).c_str());
@@ -100,8 +98,20 @@ void MainWindow::createControls() {
     runningLine_ = Named(new QLabel(client_), "lblRunning");
     runningLine_->setTextFormat(Qt::PlainText);
 
-    launchTimer_.setInterval(30);
-    completionTimer_.setInterval(3000);
+    launchTimer_.setInterval(kLaunchTickInterval);
+    completionTimer_.setInterval(kMonitorTickInterval);
+}
+
+void MainWindow::createCommandButtons() {
+    for (const CommandInfo& info : kCommands) {
+        if (info.offeredIn != CommandPlace::Button && info.offeredIn != CommandPlace::HiddenButton)
+            continue;
+        auto* created = new QPushButton(FromUtf8(info.caption), client_);
+        Named(created, std::string(info.objectName).c_str());
+        created->setGeometry(TwipScale(*this).rect(info.buttonPlace));
+        if (info.offeredIn == CommandPlace::HiddenButton) created->hide();
+        buttons_[info.command] = created;
+    }
 }
 
 void MainWindow::placeControls() {
@@ -112,14 +122,8 @@ void MainWindow::placeControls() {
         {partialTitleEdit_, kPartialTitleEdit},
         {startsWithButton_, kStartsWithButton},
         {containsButton_, kContainsButton},
-        {activateButton_, kActivateButton},
         {queueListWidget_, kQueueList},
-        {addButton_, kAddButton},
         {queueHeading_, kQueueHeading},
-        {removeButton_, kRemoveButton},
-        {startStopButton_, kStartStopButton},
-        {moveUpButton_, kMoveUpButton},
-        {moveDownButton_, kMoveDownButton},
         {concurrencyHeading_, kConcurrencyHeading},
         {concurrencyBox_, kConcurrencyBox},
         {statusLines_[0], kStatusLines[0]},
@@ -131,43 +135,72 @@ void MainWindow::placeControls() {
 }
 
 void MainWindow::createMenus() {
-    QMenu* listsMenu = Named(menuBar()->addMenu(QStringLiteral("Lists")), "mnuLists");
-    Named(listsMenu->addAction(QStringLiteral("Export List")), "mnuListsExport");
-    Named(listsMenu->addAction(QStringLiteral("Import List")), "mnuListsImport");
-    QMenu* optionsMenu = Named(menuBar()->addMenu(QStringLiteral("Options")), "mnuOptions");
-    runMessagesAction_ =
-        Named(optionsMenu->addAction(QStringLiteral("Show Run Messages")), "mnuOptionsShowRunMessages");
-    runMessagesAction_->setCheckable(true);
-    runMessagesAction_->setChecked(true);
-    QMenu* helpMenu = Named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
-    QAction* aboutAction = Named(helpMenu->addAction(QStringLiteral("About")), "mnuAbout");
-    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAboutBox);
+    for (const MenuInfo& menuInfo : kMenus) {
+        QMenu* menu = Named(menuBar()->addMenu(FromUtf8(menuInfo.caption)),
+                            std::string(menuInfo.objectName).c_str());
+        for (const CommandInfo& info : kCommands) {
+            if (info.offeredIn != menuInfo.holds) continue;
+            QAction* action = Named(menu->addAction(FromUtf8(info.caption)),
+                                    std::string(info.objectName).c_str());
+            action->setCheckable(info.checkable);
+            connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
+            if (info.checkable) checkableActions_[info.command] = action;
+        }
+    }
+}
+
+void MainWindow::createQueueListMenu() {
+    auto* menu = Named(new QMenu(this), "mnuQueueList");
+    for (const CommandInfo& info : kCommands) {
+        if (info.offeredIn != CommandPlace::QueueListMenu) continue;
+        QAction* action = Named(menu->addAction(FromUtf8(info.caption)), std::string(info.objectName).c_str());
+        connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
+    }
+    // The right button, the menu key and Shift+F10 all ask for it.
+    queueListWidget_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(queueListWidget_, &QWidget::customContextMenuRequested, this, [this, menu](const QPoint& at) {
+        menu->exec(queueListWidget_->viewport()->mapToGlobal(at));
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (core_.onCloseRequested())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void MainWindow::connectEvents() {
-    RunController& run = core_.run();
-    connect(startStopButton_, &QPushButton::clicked, this, [&run] { run.onStartStopClicked(); });
-    connect(activateButton_, &QPushButton::clicked, this, [&run] { run.onActivateClicked(); });
-    connect(&launchTimer_, &QTimer::timeout, this, [&run] { run.onLaunchTick(); });
-    connect(&completionTimer_, &QTimer::timeout, this, [&run] { run.onCompletionTick(); });
+    for (const auto& [command, pushButton] : buttons_)
+        connect(pushButton, &QPushButton::clicked, this, [this, command] { core_.onCommand(command); });
+    connect(startsWithButton_, &QRadioButton::toggled, this, [this](bool startsWith) {
+        core_.onActivateMatchModeChosen(startsWith ? MatchMode::StartsWith : MatchMode::Contains);
+    });
+    connect(&launchTimer_, &QTimer::timeout, this, [this] { core_.onLaunchTick(); });
+    connect(&completionTimer_, &QTimer::timeout, this, [this] { core_.onMonitorTick(); });
     // Only a choice the user makes is stored, not the one start-up shows.
-    connect(concurrencyBox_, &QComboBox::activated, this, [this] { core_.onConcurrencyChosen(); });
-    connect(runMessagesAction_, &QAction::triggered, this,
-            [this](bool checked) { core_.onRunMessagesChosen(checked); });
+    connect(concurrencyBox_, &QComboBox::activated, this,
+            [this](int index) { core_.onConcurrencyChosen(index + 1); });
+    new LocalFileDrops(*queueListWidget_->viewport(),
+                       [this](const std::vector<std::string>& paths) { core_.onFilesDropped(paths); });
+    new NoCurrentRowFromFocus(*queueListWidget_);
 }
 
 void MainWindow::applyLook() {
     setWindowIcon(ProgramIcon());
     client_->setFont(MsSansSerif(QFont::Bold));
-    for (QWidget* plain : {static_cast<QWidget*>(partialTitleLabel_), static_cast<QWidget*>(startsWithButton_),
-                           static_cast<QWidget*>(containsButton_), static_cast<QWidget*>(activateButton_)})
+    for (QWidget* plain : std::initializer_list<QWidget*>{partialTitleLabel_, startsWithButton_,
+                                                         containsButton_, button(Command::Activate)})
         plain->setFont(MsSansSerif(QFont::Normal));
     // Drawn arrows, not glyphs: the symbol font the arrows came from is rarely installed.
-    moveUpButton_->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    moveDownButton_->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    button(Command::MoveSelectedUp)->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    button(Command::MoveSelectedDown)->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     // Labels and the hidden controls take no focus, so Tab visits only these.
-    QWidget* const tabOrder[] = {queueListWidget_, addButton_, removeButton_, startStopButton_, moveUpButton_, moveDownButton_, concurrencyBox_};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    std::vector<QWidget*> tabOrder{queueListWidget_};
+    for (const CommandInfo& info : kCommands)
+        if (info.offeredIn == CommandPlace::Button) tabOrder.push_back(button(info.command));
+    tabOrder.push_back(concurrencyBox_);
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The controls have fixed places, so the user does not resize the window.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     // Without the customize hint Qt offers every title bar button, maximize included.
@@ -178,23 +211,17 @@ void MainWindow::applyLook() {
     queueListWidget_->setItemDelegate(new FocusedRowDelegate(*queueListWidget_));
 }
 
-void MainWindow::connectQueueEditing() {
-    QueueEditor& editor = editor_;
-    connect(addButton_, &QPushButton::clicked, this, [&editor] { editor.addScripts(); });
-    connect(removeButton_, &QPushButton::clicked, this, [&editor] { editor.removeSelected(); });
-    connect(moveUpButton_, &QPushButton::clicked, this, [&editor] { editor.moveSelectedUp(); });
-    connect(moveDownButton_, &QPushButton::clicked, this, [&editor] { editor.moveSelectedDown(); });
-    connect(findChild<QAction*>(QStringLiteral("mnuListsExport")), &QAction::triggered, this,
-            [&editor] { editor.exportList(); });
-    connect(findChild<QAction*>(QStringLiteral("mnuListsImport")), &QAction::triggered, this,
-            [&editor] { editor.importList(); });
-    new LocalFileDrops(*queueListWidget_->viewport(), [&editor](const std::vector<std::string>& paths) {
-        editor.dropFiles(paths);
-    });
-    new NoCurrentRowFromFocus(*queueListWidget_);
+std::string MainWindow::answerAnotherStart(const std::string& request) {
+    showNormal();
+    raise();
+    activateWindow();
+    if (request != "start") return {};
+    return core_.onStartRequested().value_or("the run has started");
 }
 
-void MainWindow::load() { core_.load(); }
+bool MainWindow::openFile(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
 
 void MainWindow::showAboutBox() {
     AboutBox box(this);
@@ -203,7 +230,7 @@ void MainWindow::showAboutBox() {
 
 int MainWindow::showMessageBox(QMessageBox::Icon icon, const std::string& text,
                                QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, QStringLiteral("Vantrel"), FromUtf8(text), buttons, this);
+    QMessageBox box(icon, QString::fromUtf8(product::kName), FromUtf8(text), buttons, this);
     // Paths and list lines are data: a "<b>" in one is shown, not obeyed.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
@@ -225,26 +252,22 @@ bool MainWindow::confirm(const std::string& text) {
            QMessageBox::Ok;
 }
 
-std::string MainWindow::concurrencyText() { return concurrencyBox_->currentText().toStdString(); }
-
-std::string MainWindow::partialWindowTitle() { return partialTitleEdit_->text().toStdString(); }
-
-bool MainWindow::startsWithChosen() { return startsWithButton_->isChecked(); }
-
-std::string MainWindow::runCaption() { return startStopButton_->text().toStdString(); }
-
-void MainWindow::setRunCaption(std::string_view caption) { startStopButton_->setText(FromUtf8(caption)); }
+void MainWindow::setRunCaption(std::string_view caption) {
+    button(Command::StartStop)->setText(FromUtf8(caption));
+}
 
 void MainWindow::setEditingEnabled(bool enabled) {
-    addButton_->setEnabled(enabled);
-    removeButton_->setEnabled(enabled);
+    button(Command::AddScripts)->setEnabled(enabled);
+    button(Command::RemoveSelected)->setEnabled(enabled);
 }
 
 void MainWindow::setStatus(std::string_view text) { statusLines_[0]->setText(FromUtf8(text)); }
 
 void MainWindow::setRunningText(std::string_view text) { runningLine_->setText(FromUtf8(text)); }
 
-void MainWindow::setRunMessagesChecked(bool checked) { runMessagesAction_->setChecked(checked); }
+void MainWindow::setCommandChecked(Command command, bool checked) {
+    checkableActions_.at(command)->setChecked(checked);
+}
 
 void MainWindow::setLaunchTimerOn(bool on) { on ? launchTimer_.start() : launchTimer_.stop(); }
 
@@ -252,9 +275,7 @@ void MainWindow::setMonitorTimerOn(bool on) { on ? completionTimer_.start() : co
 
 void MainWindow::closeWindow() { close(); }
 
-void MainWindow::setConcurrencyText(std::string_view text) {
-    concurrencyBox_->setCurrentIndex(concurrencyBox_->findText(FromUtf8(text)));
-}
+void MainWindow::setConcurrency(int concurrency) { concurrencyBox_->setCurrentIndex(concurrency - 1); }
 
 void MainWindow::setPartialWindowTitle(std::string_view title) { partialTitleEdit_->setText(FromUtf8(title)); }
 

@@ -6,13 +6,13 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <array>
-#include <optional>
+#include <map>
 
 #include "app/MainWindowLogic.h"
 #include "app/QtFileChooser.h"
 #include "app/QtListBox.h"
-#include "queue/QueueEditor.h"
 
+class QAction;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -22,23 +22,26 @@ namespace vantrel {
 
 /// The main window. It shows what the core decides and forwards every event
 /// to it; controls carry their names as object names.
-class MainWindow : public QMainWindow, public MainView, public Prompt {
+class MainWindow : public QMainWindow, public MainView {
     Q_OBJECT
 public:
-    MainWindow(ProgramState& state, SettingsKeys& settings, WindowList& windows, Launcher& launcher,
-                std::optional<StoreProblem> storeProblem = std::nullopt);
+    explicit MainWindow(const ProgramParts& parts);
 
     /// Runs the start-up; call once, before the window is first shown.
-    void load();
-    /// Shows a new about box and returns once it is closed.
-    void showAboutBox();
+    /// Nothing when the window may show; otherwise why the program cannot run.
+    std::optional<std::string> load() { return core_.load(); }
+    /// Call once the window is shown.
+    void onShown() { core_.onWindowShown(); }
+    int exitStatus() const { return core_.exitStatus(); }
+    /// Comes to the front for a later start of the program and answers its
+    /// request ("start" starts the run, when it can).
+    std::string answerAnotherStart(const std::string& request);
+
+    /// Replaces the file dialogs of the queue commands (the window's own by default).
+    void setFileChooser(FileChooser& chooser) { core_.setFileChooser(chooser); }
 
     // MainView
     void showNotice(const std::string& text) override;
-    std::string concurrencyText() override;
-    std::string partialWindowTitle() override;
-    bool startsWithChosen() override;
-    std::string runCaption() override;
     void setRunCaption(std::string_view caption) override;
     void setEditingEnabled(bool enabled) override;
     void setStatus(std::string_view text) override;
@@ -47,26 +50,28 @@ public:
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;
     ListBox& queueList() override { return queueList_; }
-    void setRunMessagesChecked(bool checked) override;
-    void setConcurrencyText(std::string_view text) override;
+    void setCommandChecked(Command command, bool checked) override;
+    void setConcurrency(int concurrency) override;
     void setPartialWindowTitle(std::string_view title) override;
     void setListHorizontalExtent(int pixels) override;
     double twipsPerPixel() override;
-
-    // Prompt
+    void showAboutBox() override;
+    bool openFile(const std::string& path) override;
     void showInformation(const std::string& text) override;
     bool confirm(const std::string& text) override;
 
-    /// Replaces the file dialogs of the queue commands (the window's own by default).
-    void setFileChooser(FileChooser& chooser) { editor_.setFileChooser(chooser); }
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
+    void createQueueListMenu();
+    void createCommandButtons();
     void placeControls();
     void createMenus();
     void applyLook();
     void connectEvents();
-    void connectQueueEditing();
+    QPushButton* button(Command command) const { return buttons_.at(command); }
     /// A modal box titled with the product name, its text shown as plain text.
     int showMessageBox(QMessageBox::Icon icon, const std::string& text,
                        QMessageBox::StandardButtons buttons);
@@ -76,26 +81,20 @@ private:
     QLineEdit* partialTitleEdit_;
     QRadioButton* startsWithButton_;
     QRadioButton* containsButton_;
-    QPushButton* activateButton_;
     QListWidget* queueListWidget_;
-    QPushButton* addButton_;
     QLabel* queueHeading_;
-    QPushButton* removeButton_;
-    QPushButton* startStopButton_;
-    QPushButton* moveUpButton_;
-    QPushButton* moveDownButton_;
     QLabel* concurrencyHeading_;
     QComboBox* concurrencyBox_;
     std::array<QLabel*, 3> statusLines_;
     QLabel* runningLine_;
-    QAction* runMessagesAction_ = nullptr;
+    std::map<Command, QPushButton*> buttons_;
+    std::map<Command, QAction*> checkableActions_;
     QTimer launchTimer_;
     QTimer completionTimer_;
 
     QtListBox queueList_;
-    MainWindowLogic core_;
     QtFileChooser fileDialogs_{*this};
-    QueueEditor editor_;
+    MainWindowLogic core_;
 };
 
 }  // namespace vantrel

@@ -33,10 +33,15 @@ void Draw(QPainter& painter, RowProgress progress) {
             painter.setPen(QPen(QColor(0x1a, 0x4f, 0xa0), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             painter.drawPolyline(QPolygonF({{3, 8.5}, {6.5, 12}, {13, 4}}));
             break;
+        case RowProgress::Failed:
         case RowProgress::NotShown:
             painter.setPen(QPen(QColor(0xc5, 0x22, 0x1f), 2.2, Qt::SolidLine, Qt::RoundCap));
             painter.drawLine(QPointF(4, 4), QPointF(12, 12));
             painter.drawLine(QPointF(12, 4), QPointF(4, 12));
+            break;
+        case RowProgress::Skipped:
+            painter.setPen(QPen(QColor(0x9a, 0xa0, 0xa6), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPolyline(QPolygonF({{3, 8.5}, {6.5, 12}, {13, 4}}));
             break;
     }
 }

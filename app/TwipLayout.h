@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QSize>
 #include <QWidget>
 #include <initializer_list>
@@ -23,10 +24,11 @@ public:
     double twipsPerPixel() const { return twipsPerPixel_; }
     int pixels(int twips) const { return PixelsFromTwips(twips, twipsPerPixel_); }
     QSize size(TwipSize twips) const { return {pixels(twips.width), pixels(twips.height)}; }
+    QRect rect(TwipRect twips) const {
+        return {pixels(twips.left), pixels(twips.top), pixels(twips.width), pixels(twips.height)};
+    }
     void place(std::initializer_list<TwipPlace> places) const {
-        for (const auto& [control, twips] : places)
-            control->setGeometry(pixels(twips.left), pixels(twips.top), pixels(twips.width),
-                                 pixels(twips.height));
+        for (const auto& [control, twips] : places) control->setGeometry(rect(twips));
     }
 
 private:

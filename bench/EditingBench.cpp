@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "bench/ForwardingStore.h"
+#include "testing/ForwardingStore.h"
 #include "queue/QueueEditor.h"
 #include "queue/QueueEntry.h"
 #include "testing/FileBytes.h"

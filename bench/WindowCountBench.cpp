@@ -173,7 +173,7 @@ private:
 
 /// What a tick of the run asks: the windows as they are now, and the count in them.
 std::int32_t Count(xcb::X11WindowTracker& tracker) {
-    return tracker.snapshot()->countMatching(kPattern, MatchContains);
+    return tracker.snapshot()->countMatching(kPattern, MatchMode::Contains);
 }
 
 std::uint32_t NextSequence(xcb_connection_t* c) { return xcb_no_operation(c).sequence; }

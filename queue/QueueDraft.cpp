@@ -32,14 +32,14 @@ QueueDraft::QueueDraft(const ListBox& list, const ScriptTable& table) {
     rows_.reserve(list.count());
     for (int row = 0; row < list.count(); ++row) {
         const ScriptRow tableRow = row < kScriptTableRows ? table[row] : ScriptRow{};
-        rows_.push_back({list.text(row), list.isSelected(row), tableRow.runState, tableRow.progress});
+        rows_.push_back({list.text(row), list.isSelected(row), tableRow.progress});
     }
 }
 
 void QueueDraft::appendEntry(QueueRecord& record, const std::string& path) {
     const std::string entryText = EntryText(count() + 1, path);
     record.createEntryKey(EntryKeyName(entryText));
-    rows_.push_back({entryText, false, "", {}});
+    rows_.push_back({entryText, false, {}});
 }
 
 void QueueDraft::appendEntries(QueueRecord& record, const std::vector<std::string>& paths) {
@@ -91,7 +91,6 @@ bool QueueDraft::exchangeScripts(QueueRecord& record, int upper, int lower) {
     record.createEntryKey(EntryKeyName(newBottom));
     top.text = newTop;
     bottom.text = newBottom;
-    std::swap(top.runState, bottom.runState);
     std::swap(top.progress, bottom.progress);
     return true;
 }
@@ -117,7 +116,7 @@ void QueueDraft::showIn(ListBox& list, ScriptTable& table) const {
     }
     table = ScriptTable{};
     for (int row = 0; row < count() && row < kScriptTableRows; ++row)
-        table[row] = {rows_[row].text, rows_[row].runState, rows_[row].progress};
+        table[row] = {rows_[row].text, rows_[row].progress};
 }
 
 }  // namespace vantrel

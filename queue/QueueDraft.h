@@ -12,12 +12,12 @@ namespace vantrel {
 enum class MoveDirection { Up, Down };
 
 /// The queue as one editing command changes it: the list's rows with their
-/// selection and run states. Each change writes the queue record at once
+/// selection and progress. Each change writes the queue record at once
 /// (inside the command's transaction); the list and the script table see the
 /// draft only when it is shown, after the record has been committed.
 ///
-/// A run state, and the progress the list shows, belong to their entry: they
-/// move and go with it, so a script that has run is never started again
+/// A script's progress, which the list shows, belongs to its entry: it
+/// moves and goes with it, so a script that has run is never started again
 /// because the queue was edited, and an entry that has not run is never
 /// passed over.
 class QueueDraft {
@@ -31,7 +31,7 @@ public:
     void removeSelected(QueueRecord& record);
     /// Moves every selected row one place, scanning from the edge it moves
     /// towards, so a block moves as a block. The numbers stay with the
-    /// positions; the scripts and their run states change places. False, with
+    /// positions; the scripts and their progress change places. False, with
     /// nothing moved, when the first selected row met is at that edge.
     bool moveSelected(QueueRecord& record, MoveDirection direction);
     /// Makes the paths the whole queue, numbered from 01, none run yet, with
@@ -45,7 +45,6 @@ private:
     struct Row {
         std::string text;
         bool selected = false;
-        std::string runState;
         ScriptProgress progress;
     };
 

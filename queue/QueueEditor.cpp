@@ -18,20 +18,13 @@ std::string TooManyToAddText(int queued, std::size_t adding) {
 }
 
 std::string StoreFailureText(const char* reason) {
-    return "The queue could not be saved in the settings store: " + std::string(reason) +
-           ".\n\nIt has been left as it was.";
+    return "The queue could not be changed in the settings store: " + std::string(reason) +
+           ".\n\nThe queue has been left as it was.";
 }
 
 std::string ImportFailureText(const std::string& file, const std::string& reason) {
     return "The list file " + file + " cannot be imported: " + reason +
            ".\n\nThe queue has been left as it was.";
-}
-
-std::vector<int> SelectedRows(const ListBox& list) {
-    std::vector<int> selected;
-    for (int row = 0; row < list.count(); ++row)
-        if (list.isSelected(row)) selected.push_back(row);
-    return selected;
 }
 
 // Names exactly what OK removes: the selection, whichever row has the focus.
@@ -84,41 +77,50 @@ QueueEditor::QueueEditor(ProgramState& state, QueueRecord& record, ListBox& list
       prompt_(prompt),
       chooser_(&chooser) {}
 
-bool QueueEditor::recordMatchesList() {
+std::vector<std::string> QueueEditor::shownKeyNames() const {
     std::vector<std::string> shown;
     for (int row = 0; row < list_.count(); ++row) shown.push_back(EntryKeyName(list_.text(row)));
-    return record_.names() == shown;
+    return shown;
 }
 
 QueueEditor::Outcome QueueEditor::commit(const std::function<bool(QueueDraft&)>& edit,
-                                         QueueDraft& draft) {
-    try {
-        StoreTransaction transaction(record_.settings().store());
-        // Another window or program may have changed the record since the list
-        // was shown; an edit on top of that would number entries twice.
-        if (!recordMatchesList()) return Outcome::ChangedElsewhere;
-        if (!edit(draft)) return Outcome::Unchanged;
-        transaction.commit();
-        return Outcome::Committed;
-    } catch (const StoreError& error) {
-        notice_.showNotice(StoreFailureText(error.what()));
-        return Outcome::Unchanged;
-    }
+                                         QueueDraft& draft, std::vector<std::string>& kept) {
+    StoreTransaction transaction(record_.settings().store());
+    // Another window or program may have changed the record since the list
+    // was shown; an edit on top of that would number entries twice.
+    kept = record_.names();
+    if (kept != shownKeyNames()) return Outcome::ChangedElsewhere;
+    if (!edit(draft)) return Outcome::Unchanged;
+    transaction.commit();
+    return Outcome::Committed;
 }
 
 void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
+    if (const std::optional<std::string> problem = changed(edit)) notice_.showNotice(*problem);
+}
+
+std::optional<std::string> QueueEditor::changed(const std::function<bool(QueueDraft&)>& edit) {
     QueueDraft draft(list_, state_.scriptTable);
-    switch (commit(edit, draft)) {
+    std::vector<std::string> kept;
+    Outcome outcome;
+    try {
+        outcome = commit(edit, draft, kept);
+    } catch (const StoreError& error) {
+        // A read fails the command as a write does: deciding on an answer the
+        // store never gave could wipe the list and run a script again.
+        return StoreFailureText(error.what());
+    }
+    switch (outcome) {
         case Outcome::Committed:
             draft.showIn(list_, state_.scriptTable);
             break;
         case Outcome::ChangedElsewhere:
-            LoadQueue(record_, list_, state_.scriptTable);
-            notice_.showNotice(std::string(kQueueChangedText));
-            break;
+            ShowQueue(kept, list_, state_.scriptTable);
+            return std::string(kQueueChangedText);
         case Outcome::Unchanged:
             break;
     }
+    return std::nullopt;
 }
 
 void QueueEditor::addScripts() {
@@ -182,18 +184,18 @@ void QueueEditor::exportList() {
 void QueueEditor::importList() {
     const std::string file = chooser_->chooseListFileToOpen();
     if (file.empty()) return;
+    if (const std::optional<std::string> problem = importListFile(file)) notice_.showNotice(*problem);
+}
+
+std::optional<std::string> QueueEditor::importListFile(const std::string& file) {
     std::vector<std::string> paths;
     try {
         paths = ListedPaths(ReadListFile(file));
     } catch (const ListFileError& error) {
-        notice_.showNotice(ImportFailureText(file, error.what()));
-        return;
+        return ImportFailureText(file, error.what());
     }
-    if (std::optional<std::string> refusal = ImportRefusal(file, paths)) {
-        notice_.showNotice(*refusal);
-        return;
-    }
-    change([&](QueueDraft& draft) {
+    if (std::optional<std::string> refusal = ImportRefusal(file, paths)) return refusal;
+    return changed([&](QueueDraft& draft) {
         draft.replaceAll(record_, paths);
         return true;
     });

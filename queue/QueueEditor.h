@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,18 +50,26 @@ public:
     /// names, one per line: entry texts or bare paths, renumbered by position;
     /// empty lines are passed over.
     void importList();
+    /// Imports the list file as importList does; why it was refused, or what
+    /// failed, instead of a notice.
+    std::optional<std::string> importListFile(const std::string& file);
 
 private:
     void appendScripts(const std::vector<std::string>& paths);
-    /// Whether the record holds exactly the entries the list shows, in its order.
-    bool recordMatchesList();
+    /// The key names of the entries the list shows, in its order.
+    std::vector<std::string> shownKeyNames() const;
     enum class Outcome { Committed, Unchanged, ChangedElsewhere };
-    /// Runs one edit on a draft inside a store transaction.
-    Outcome commit(const std::function<bool(QueueDraft&)>& edit, QueueDraft& draft);
+    /// Runs one edit on a draft inside a store transaction, unless the record
+    /// (its names left in `kept`) no longer holds what the list shows.
+    /// Throws StoreError when the store fails a read or a write.
+    Outcome commit(const std::function<bool(QueueDraft&)>& edit, QueueDraft& draft,
+                   std::vector<std::string>& kept);
     /// Shows the draft once its edit is committed; nothing when the edit says
-    /// nothing changed or the store fails; the record as it is when another
-    /// program changed it.
+    /// nothing changed or the store fails (which it says); the record as it is
+    /// when another program changed it.
     void change(const std::function<bool(QueueDraft&)>& edit);
+    /// The same, saying what to tell instead of telling it.
+    std::optional<std::string> changed(const std::function<bool(QueueDraft&)>& edit);
 
     ProgramState& state_;
     QueueRecord& record_;

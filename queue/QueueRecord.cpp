@@ -7,7 +7,6 @@
 
 namespace vantrel {
 
-
 std::vector<std::string> QueueRecord::names() { return settings_.subkeyNames(keyPath_); }
 
 std::string QueueRecord::entryKeyPath(std::string_view keyName) const {
@@ -30,18 +29,21 @@ void QueueRecord::renumberEntryKey(std::string_view oldKeyName, std::string_view
 }
 
 void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table) {
-    std::map<std::string, ScriptRow> kept;
+    ShowQueue(record.names(), list, table);
+}
+
+void ShowQueue(const std::vector<std::string>& names, ListBox& list, ScriptTable& table) {
+    std::map<std::string, ScriptProgress> kept;
     for (const ScriptRow& row : table)
-        if (!row.entryText.empty()) kept[row.entryText] = row;
+        if (!row.entryText.empty()) kept[row.entryText] = row.progress;
     list.clear();
     table = ScriptTable{};
-    const std::vector<std::string> names = record.names();
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string entryText = EntryTextFromKeyName(names[i]);
         list.append(entryText);
-        ScriptRow row{entryText, "", {}};
+        ScriptRow row{entryText, {}};
         if (i < table.size()) {
-            row = {entryText, kept[entryText].runState, kept[entryText].progress};
+            row.progress = kept[entryText];
             table[i] = row;
         }
         ShowRowProgress(list, static_cast<int>(i), entryText, row.progress);

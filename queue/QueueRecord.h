@@ -41,8 +41,11 @@ private:
 };
 
 /// Makes the list and the table show the record, in record order, so that the
-/// queue shown is the queue kept. An entry already in the table keeps its run
-/// state and its progress; entries past the table's last row are listed but never run.
+/// queue shown is the queue kept. An entry already in the table keeps its
+/// progress; entries past the table's last row are listed but never run.
+/// Throws StoreError when the record cannot be read, leaving both as they were.
 void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table);
+/// The same for entry key names already read from the record.
+void ShowQueue(const std::vector<std::string>& names, ListBox& list, ScriptTable& table);
 
 }  // namespace vantrel

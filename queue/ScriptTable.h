@@ -14,31 +14,38 @@ enum class RowProgress {
     Waiting,   ///< not started in this program run
     Started,   ///< launched; its window has not shown yet
     Running,   ///< a window carrying its command line is open
-    Done,      ///< its window has closed
-    NotShown,  ///< no window showed within the grace period after the launch
+    Done,      ///< it has ended with exit status 0
+    Failed,    ///< it has ended with another status, by a signal, or without telling how
+    NotShown,  ///< it ended, or failed to start, before any window of it showed
+    Skipped,   ///< marked as done without running
 };
 
 /// What the list shows of a script's run. It belongs to the entry and
-/// travels with it, as the run state does.
+/// travels with it.
 struct ScriptProgress {
     RowProgress state = RowProgress::Waiting;
     /// Which of the run controller's launches this row shows; -1 for none.
     int launch = -1;
     WallTime startedAt{};
-    WallTime endedAt{};  ///< set once Done
+    WallTime endedAt{};  ///< set once it has ended
+    /// How it ended, for people ("exit status 3", "signal 9"); empty when unknown.
+    std::string ending;
+    /// The file its output was copied to; empty when there is none.
+    std::string logFile;
 
     bool operator==(const ScriptProgress&) const = default;
 };
 
-/// One row of the script table: the entry text, its run state and progress.
+/// One row of the script table: the entry text and how its script's run stands.
 struct ScriptRow {
     std::string entryText;
-    std::string runState;  // "" or kExecuted
     ScriptProgress progress{};
+
+    /// Started in this program run (whatever became of it): never started again.
+    bool executed() const { return progress.state != RowProgress::Waiting; }
 };
 
 constexpr int kScriptTableRows = 100;
-inline constexpr std::string_view kExecuted = "Executed";
 
 /// The in-memory table the run walks: row r holds list item r's entry text
 /// (for entries loaded at start-up) and whether it was started in this run.

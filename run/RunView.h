@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <chrono>
 #include <string_view>
 
 #include "queue/ListBox.h"
@@ -8,22 +8,19 @@
 
 namespace vantrel {
 
-/// Captions of the Start/Stop button, which also tell the run's state.
+/// Captions of the Start/Stop button in each phase of the run.
 inline constexpr std::string_view kStartCaption = "Start";
 inline constexpr std::string_view kStopCaption = "Stop";
 inline constexpr std::string_view kFinishedCaption = "Finished, Start Again";
 
-/// What the run controller reads from and shows on the main window.
+/// How often the launch tick and the completion monitor tick.
+inline constexpr std::chrono::milliseconds kLaunchTickInterval{30};
+inline constexpr std::chrono::milliseconds kMonitorTickInterval{3000};
+
+/// What the run controller shows on the main window. The window is only
+/// written to: what the run decides on is kept in the core.
 class RunView : public Notice {
 public:
-    /// The concurrency as the user picked it.
-    virtual std::string concurrencyText() = 0;
-    /// The partial window title that running scripts' windows carry.
-    virtual std::string partialWindowTitle() = 0;
-    /// Whether the hidden "Starts With" choice (rather than "Contains") is made.
-    virtual bool startsWithChosen() = 0;
-
-    virtual std::string runCaption() = 0;
     virtual void setRunCaption(std::string_view caption) = 0;
     /// Add and Remove, which may not change the queue while it runs.
     virtual void setEditingEnabled(bool enabled) = 0;
@@ -34,9 +31,9 @@ public:
     virtual void setRunningText(std::string_view text) = 0;
     /// The queue, whose rows show their scripts' progress.
     virtual ListBox& queueList() = 0;
-    /// The 30 ms launch tick.
+    /// The launch tick.
     virtual void setLaunchTimerOn(bool on) = 0;
-    /// The 3 s completion monitor.
+    /// The completion monitor.
     virtual void setMonitorTimerOn(bool on) = 0;
     /// Closes the main window, which ends the program.
     virtual void closeWindow() = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,7 +14,7 @@ namespace vantrel {
 using WindowHandle = std::uintptr_t;
 
 /// How a window title is matched against a partial title (run/WindowTitleSearch.h).
-enum MatchMode : std::int16_t;
+enum class MatchMode : std::int16_t;
 
 /// What the title search needs to know of one top-level window.
 struct TopLevelWindow {
@@ -68,6 +69,10 @@ public:
     /// Raises the window and gives it the focus.
     virtual void bringToFront(WindowHandle window) = 0;
 };
+
+/// Why the program cannot reach the desktop (no display to open the window
+/// on, for example); nothing when it can.
+std::optional<std::string> DesktopUnreachable();
 
 /// The platform's window list for the current desktop; throws std::runtime_error
 /// when there is no desktop to talk to.

@@ -11,7 +11,7 @@ namespace {
 /// The partial title upper-cased once, for comparing with many titles.
 class TitlePattern {
 public:
-    TitlePattern(std::string_view partialTitle, std::int16_t mode)
+    TitlePattern(std::string_view partialTitle, MatchMode mode)
         : upper_(UpperCase(partialTitle)), mode_(mode) {}
 
     bool matches(std::string_view title) const {
@@ -34,11 +34,11 @@ private:
     bool found(std::string_view title, Upper upper) const {
         const auto same = [&](char t, char p) { return upper(t) == p; };
         switch (mode_) {
-            case MatchStartsWith:
+            case MatchMode::StartsWith:
                 return title.size() >= upper_.size() &&
                        std::equal(upper_.begin(), upper_.end(), title.begin(),
                                   [&](char p, char t) { return same(t, p); });
-            case MatchContains:
+            case MatchMode::Contains:
                 return std::search(title.begin(), title.end(), upper_.begin(), upper_.end(),
                                    same) != title.end() ||
                        upper_.empty();
@@ -48,29 +48,29 @@ private:
     }
 
     std::string upper_;
-    std::int16_t mode_;
+    MatchMode mode_;
 };
 
 }  // namespace
 
-bool titleMatches(std::string_view title, std::string_view partialTitle, std::int16_t mode) {
+bool titleMatches(std::string_view title, std::string_view partialTitle, MatchMode mode) {
     return TitlePattern(partialTitle, mode).matches(title);
 }
 
 std::int32_t countMatchingWindows(const std::vector<TopLevelWindow>& walk,
-                                  std::string_view partialTitle, std::int16_t mode) {
+                                  std::string_view partialTitle, MatchMode mode) {
     const TitlePattern pattern(partialTitle, mode);
     return static_cast<std::int32_t>(std::count_if(
         walk.begin(), walk.end(), [&](const TopLevelWindow& w) { return pattern.matches(w); }));
 }
 
 std::int32_t countMatchingWindows(WindowList& windows, std::string_view partialTitle,
-                                  std::int16_t mode) {
-    return windows.snapshot()->countMatching(partialTitle, static_cast<MatchMode>(mode));
+                                  MatchMode mode) {
+    return windows.snapshot()->countMatching(partialTitle, mode);
 }
 
 WindowHandle findFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,
-                                     std::int16_t mode) {
+                                     MatchMode mode) {
     const TitlePattern pattern(partialTitle, mode);
     const std::shared_ptr<const WindowSnapshot> snapshot = windows.snapshot();
     for (const TopLevelWindow& window : snapshot->windows())
@@ -79,7 +79,7 @@ WindowHandle findFirstMatchingWindow(WindowList& windows, std::string_view parti
 }
 
 void activateMatchingWindow(WindowList& windows, Notice& notice, std::string_view partialTitle,
-                            std::int16_t mode) {
+                            MatchMode mode) {
     const WindowHandle window = findFirstMatchingWindow(windows, partialTitle, mode);
     if (window == 0) {
         notice.showNotice("No matching applications found.");

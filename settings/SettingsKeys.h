@@ -8,17 +8,19 @@
 
 namespace vantrel {
 
-/// The key and value routines through which start-up and the concurrency
-/// reach the store. None reports a failure: a missing key reads as no
-/// subkeys, a missing value as the default, and a change the store refuses
-/// simply does not happen.
+/// The key and value routines through which the program reaches the store.
+/// A missing key reads as no subkeys and a missing value as the default; a
+/// failure of the store itself throws StoreError, so that a command can fail
+/// whole instead of deciding on an answer the store never gave. Only the
+/// caller knows whether a default may stand in for a value it could not read.
 class SettingsKeys {
 public:
     explicit SettingsKeys(Store& store) : store_(store) {}
 
     std::vector<std::string> subkeyNames(std::string_view keyPath);
     void createKey(std::string_view keyPath);
-    void deleteKey(std::string_view keyPath);
+    /// False when there is no such key.
+    bool deleteKey(std::string_view keyPath);
     std::string stringValue(std::string_view keyPath, std::string_view valueName,
                             std::string_view defaultText);
     void setStringValue(std::string_view keyPath, std::string_view valueName,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,48 +11,65 @@
 namespace vantrel::testing {
 
 /// A main window without a display: it remembers what it was told to show,
-/// and lets a test act when a notice comes up (as a person would before
-/// pressing OK).
+/// answers questions as the test says, and lets a test act while a box is
+/// up (as a person would before pressing OK).
 class FakeMainView : public MainView {
 public:
     std::vector<std::string> notices;
-    std::function<void(const std::string&)> onNotice;
-    std::string concurrency;
+    /// Every box in the order shown: notices, information and questions.
+    std::vector<std::string> boxes;
+    std::function<void(const std::string&)> onBox;
+    bool confirmAnswer = true;
+    int concurrency = 0;
     std::string title;
-    bool startsWith = false;
-    std::string caption{kStartCaption};
+    std::string caption;
     bool editingEnabled = true;
     std::string status;
     std::string runningText;
-    bool runMessagesChecked = true;
+    std::map<Command, bool> checkedCommands;
     bool launchTimerOn = false;
     bool monitorTimerOn = false;
     bool closed = false;
+    int aboutBoxes = 0;
+    std::vector<std::string> openedFiles;
+    bool filesOpen = true;
     int horizontalExtent = -1;
     double twips = 15;
     MemoryListBox list;
 
     void showNotice(const std::string& text) override {
         notices.push_back(text);
-        if (onNotice) onNotice(text);
+        shown(text);
     }
-    std::string concurrencyText() override { return concurrency; }
-    std::string partialWindowTitle() override { return title; }
-    bool startsWithChosen() override { return startsWith; }
-    std::string runCaption() override { return caption; }
+    void showInformation(const std::string& text) override { shown(text); }
+    bool confirm(const std::string& text) override {
+        shown(text);
+        return confirmAnswer;
+    }
     void setRunCaption(std::string_view text) override { caption = text; }
     void setEditingEnabled(bool enabled) override { editingEnabled = enabled; }
     void setStatus(std::string_view text) override { status = text; }
     void setRunningText(std::string_view text) override { runningText = text; }
-    void setRunMessagesChecked(bool checked) override { runMessagesChecked = checked; }
+    void setCommandChecked(Command command, bool checked) override { checkedCommands[command] = checked; }
     void setLaunchTimerOn(bool on) override { launchTimerOn = on; }
     void setMonitorTimerOn(bool on) override { monitorTimerOn = on; }
     void closeWindow() override { closed = true; }
     ListBox& queueList() override { return list; }
-    void setConcurrencyText(std::string_view text) override { concurrency = text; }
+    void setConcurrency(int n) override { concurrency = n; }
     void setPartialWindowTitle(std::string_view text) override { title = text; }
     void setListHorizontalExtent(int pixels) override { horizontalExtent = pixels; }
     double twipsPerPixel() override { return twips; }
+    void showAboutBox() override { ++aboutBoxes; }
+    bool openFile(const std::string& path) override {
+        openedFiles.push_back(path);
+        return filesOpen;
+    }
+
+private:
+    void shown(const std::string& text) {
+        boxes.push_back(text);
+        if (onBox) onBox(text);
+    }
 };
 
 }  // namespace vantrel::testing

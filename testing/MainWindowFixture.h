@@ -17,7 +17,6 @@ namespace vantrel::testing {
 struct MainWindowFixture : ::testing::Test {
     TempConfigHome home;
     std::unique_ptr<Store> store = OpenUserStore().store;
-    SettingsKeys settings{*store};
     ProgramState state;
     FakeDesktop desktop;
     ScriptedFileChooser chooser;
@@ -28,7 +27,7 @@ struct MainWindowFixture : ::testing::Test {
     void open(const std::vector<std::string>& savedEntries = {}) {
         for (const std::string& entry : savedEntries)
             store->createKey(std::string(kQueueRecordKeyPath) + "\\" + entry);
-        window = std::make_unique<MainWindow>(state, settings, desktop, desktop);
+        window = std::make_unique<MainWindow>(parts());
         window->setFileChooser(chooser);
         window->load();
         window->show();
@@ -36,6 +35,9 @@ struct MainWindowFixture : ::testing::Test {
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         list = window->findChild<QListWidget*>(QStringLiteral("lstEsscmd"));
+    }
+    ProgramParts parts(std::optional<StoreProblem> problem = std::nullopt) {
+        return {state, *store, desktop, desktop, std::move(problem)};
     }
     QWidget* control(const char* name) const {
         auto* child = window->findChild<QWidget*>(QString::fromLatin1(name));

@@ -7,6 +7,7 @@
 #include "app/MainWindowLogic.h"
 #include "testing/FakeDesktop.h"
 #include "testing/FakeMainView.h"
+#include "testing/ScriptedFileChooser.h"
 #include "testing/TempConfigHome.h"
 
 namespace vantrel {
@@ -15,24 +16,24 @@ namespace {
 TEST(ConcurrencyRefusedTest, AConcurrencyTheStoreRefusesIsReportedAndStillShown) {
     testing::TempConfigHome home;
     std::unique_ptr<Store> store = OpenUserStore().store;
-    SettingsKeys settings{*store};
     ProgramState state;
     testing::FakeMainView view;
     testing::FakeDesktop desktop;
-    MainWindowLogic logic(state, settings, view, desktop, desktop);
+    testing::ScriptedFileChooser chooser;
+    MainWindowLogic logic({state, *store, desktop, desktop, std::nullopt, home.path() / "journal"},
+                          view, chooser);
     logic.load();
 
     sqlite3* otherProgram = nullptr;
     ASSERT_EQ(sqlite3_open(home.storeFile().c_str(), &otherProgram), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(otherProgram, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    view.concurrency = "6";
-    logic.onConcurrencyChosen();
+    logic.onConcurrencyChosen(6);
     sqlite3_close(otherProgram);
     ASSERT_EQ(view.notices.size(), 1u);
     EXPECT_EQ(view.notices[0],
               "The number of scripts to run at a time could not be saved in the settings store: "
               "database is locked.\n\nIt applies until Vantrel is closed.");
-    EXPECT_EQ(view.concurrency, "6");
+    EXPECT_EQ(logic.run().concurrency(), 6);
     EXPECT_FALSE(store->stringValue(kSettingsKeyPath, "Id").has_value());
 }
 

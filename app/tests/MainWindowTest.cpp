@@ -44,8 +44,7 @@ TEST_F(MainWindowTest, AConcurrencyPickedWithTheKeyboardIsStoredAtOnce) {
 
 TEST_F(MainWindowTest, AStoreProblemIsShownInABoxTheUserCloses) {
     testing::MessageBoxAnswerer answerer;
-    MainWindow damaged(state, settings, desktop, desktop,
-                        StoreProblem{"/nowhere/settings.sqlite3", "file is not a database"});
+    MainWindow damaged(parts(StoreProblem{"/nowhere/settings.sqlite3", "file is not a database"}));
     damaged.load();
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].title, "Vantrel");

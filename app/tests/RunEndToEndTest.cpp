@@ -12,7 +12,9 @@
 #include <fstream>
 
 #include "app/MainWindow.h"
+#include "app/UserProgram.h"
 #include "queue/QueueEntry.h"
+#include "testing/JournalLines.h"
 #include "testing/MessageBoxAnswerer.h"
 #include "testing/StandInLog.h"
 #include "testing/TempConfigHome.h"
@@ -22,19 +24,16 @@ namespace vantrel {
 namespace {
 
 using Strings = std::vector<std::string>;
+using testing::JournalLines;
 using testing::StandInLog;
 
 /// The program as it starts for the user: the saved queue in the real window,
 /// the real window list and the real launcher.
 struct StartedProgram {
-    std::unique_ptr<Store> store;
-    SettingsKeys settings{*store};
-    ProgramState state;
-    std::unique_ptr<WindowList> windows = OpenDesktopWindowList();
-    std::unique_ptr<Launcher> launcher = CreateLauncher();
-    MainWindow window{state, settings, *windows, *launcher};
+    UserProgram program{{}, VANTREL_RUNNER};
+    MainWindow window{program.parts()};
 
-    explicit StartedProgram(std::unique_ptr<Store> savedStore) : store(std::move(savedStore)) {
+    StartedProgram() {
         window.load();
         window.show();
     }
@@ -66,7 +65,8 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderAndTheRunFinishes
     for (std::size_t i = 0; i < scripts.size(); ++i)
         store->createKey(std::string(kQueueRecordKeyPath) + "\\0" + std::to_string(i + 1) + "-" + scripts[i]);
     store->setStringValue(kSettingsKeyPath, "Id", "2");
-    StartedProgram program(std::move(store));
+    store.reset();
+    StartedProgram program;
     MainWindow& window = program.window;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
@@ -111,27 +111,6 @@ void SaveScreenshot(QWidget& window, const QString& name) {
     EXPECT_TRUE(folder.mkpath(".") && window.grab().save(folder.filePath(name + ".png"))) << name.toStdString();
 }
 
-std::vector<Strings> JournalLines(const std::filesystem::path& folder) {
-    std::vector<Strings> lines;
-    for (const auto& file : std::filesystem::directory_iterator(folder)) {
-        std::ifstream in(file.path());
-        std::string line;
-        std::getline(in, line);  // the header
-        while (std::getline(in, line)) {
-            if (line.ends_with('\r')) line.pop_back();
-            Strings fields(1);
-            for (const char c : line) {
-                if (c == '\t')
-                    fields.emplace_back();
-                else
-                    fields.back().push_back(c);
-            }
-            lines.push_back(fields);
-        }
-    }
-    return lines;
-}
-
 TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartAndIsJournaled) {
     constexpr double kScriptSeconds = 3;
     setenv("ESSCMD_STANDIN_SECONDS", "3", 1);
@@ -148,7 +127,8 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     }
     store->setStringValue(kSettingsKeyPath, "Id", "3");
     store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
-    StartedProgram program(std::move(store));
+    store.reset();
+    StartedProgram program;
     MainWindow& window = program.window;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
@@ -172,8 +152,10 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     ASSERT_EQ(lines.size(), 10u);
     Strings journaled;
     for (const Strings& line : lines) {
-        ASSERT_EQ(line.size(), 6u);
+        ASSERT_EQ(line.size(), 8u);
         journaled.push_back(line[1]);
+        EXPECT_EQ(line[6], "0") << line[1];
+        EXPECT_TRUE(std::filesystem::is_regular_file(line[7])) << line[7];
         EXPECT_EQ(line[0], EntryText(std::stoi(line[0]), line[1]));
         EXPECT_FALSE(line[3].empty() || line[4].empty()) << line[1];
         // A script cannot end before the stand-in's run time, and nothing here takes a minute.

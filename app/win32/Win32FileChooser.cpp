@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 

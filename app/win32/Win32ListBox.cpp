@@ -1,7 +1,7 @@
 #include "app/win32/Win32ListBox.h"
 
 #include "app/win32/WindowText.h"
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 

@@ -1,17 +1,19 @@
 #include "app/win32/Win32MainWindow.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 #include <shellapi.h>
 
 #include <cmath>
 #include <memory>
 #include <type_traits>
 
+#include "about/ProductInfo.h"
 #include "app/FormLayout.h"
 #include "app/win32/Resources.h"
 #include "app/win32/Win32AboutBox.h"
 #include "app/win32/WindowText.h"
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 
@@ -19,14 +21,13 @@ namespace {
 
 constexpr UINT_PTR kLaunchTimer = 1;
 constexpr UINT_PTR kCompletionTimer = 2;
-constexpr UINT kLaunchIntervalMs = 30;
-constexpr UINT kCompletionIntervalMs = 3000;
+constexpr DWORD kShown = WS_VISIBLE | WS_TABSTOP;
 // Posted after a drop, so that a box its handling may show does not keep the
 // dragging program waiting.
 constexpr UINT kDropsArrivedMessage = WM_APP + 1;
 constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr wchar_t kProductName[] = L"Vantrel";
+const std::wstring kProductName = DisplayText(product::kName);
 
 struct DropFinisher {
     void operator()(HDROP drop) const { DragFinish(drop); }
@@ -90,16 +91,14 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(ProgramState& state, SettingsKeys& settings, WindowList& windows,
-                                 Launcher& launcher, std::optional<StoreProblem> storeProblem)
+Win32MainWindow::Win32MainWindow(const ProgramParts& parts)
     : dpi_(ScreenDpi()),
       twipsPerPixel_(TwipsPerPixel(dpi_)),
       boldFont_(Font(L"MS Sans Serif", dpi_, FW_BOLD)),
       plainFont_(Font(L"MS Sans Serif", dpi_, FW_NORMAL)),
       arrowFont_(Font(L"Wingdings", dpi_, FW_BOLD, SYMBOL_CHARSET)),
       arrowsInSymbolFont_(FontInstalled(L"Wingdings")),
-      core_(state, settings, *this, windows, launcher, std::move(storeProblem)),
-      editor_(state, core_.queueRecord(), queueList_, *this, *this, fileDialogs_) {
+      core_(parts, *this, fileDialogs_) {
     createWindow();
     createControls();
     fitClientArea();
@@ -115,18 +114,16 @@ Win32MainWindow::~Win32MainWindow() {
 void Win32MainWindow::createWindow() {
     RegisterWindowClass(windowProc);
     HMENU menuBar = CreateMenu();
-    HMENU lists = CreatePopupMenu();
-    AppendMenuW(lists, MF_STRING, kExportListCommand, L"Export List");
-    AppendMenuW(lists, MF_STRING, kImportListCommand, L"Import List");
-    HMENU options = CreatePopupMenu();
-    AppendMenuW(options, MF_STRING | MF_CHECKED, kShowRunMessagesCommand, L"Show Run Messages");
-    HMENU help = CreatePopupMenu();
-    AppendMenuW(help, MF_STRING, kAboutCommand, L"About");
-    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(lists), L"Lists");
-    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"Options");
-    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"Help");
+    for (const MenuInfo& menuInfo : kMenus) {
+        HMENU menu = CreatePopupMenu();
+        for (const CommandInfo& info : kCommands)
+            if (info.offeredIn == menuInfo.holds)
+                AppendMenuW(menu, MF_STRING, CommandId(info.command), DisplayText(info.caption).c_str());
+        AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu),
+                    DisplayText(menuInfo.caption).c_str());
+    }
     // The window owns its menu bar from here on and destroys it with itself.
-    window_ = CreateWindowExW(0, kMainWindowClass, kProductName, kWindowStyle, CW_USEDEFAULT,
+    window_ = CreateWindowExW(0, kMainWindowClass, kProductName.c_str(), kWindowStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar,
                               GetModuleHandleW(nullptr), this);
     fileDialogs_.setOwner(window_);
@@ -150,19 +147,16 @@ void Win32MainWindow::createControls() {
     using namespace main_form;
     HFONT bold = boldFont_.get(), plain = plainFont_.get();
     // The hidden controls hold the run's partial title and match mode.
-    addControl(kPartialTitleLabelId, L"STATIC", L"Partial Window &Title:", SS_LEFT,
+    addControl(kPartialTitleLabelId, L"STATIC", DisplayText(kPartialTitleLabelText).c_str(), SS_LEFT,
                kPartialTitleLabel, plain);
-    addControl(kPartialTitleEditId, L"EDIT", L"Text1", ES_AUTOHSCROLL, kPartialTitleEdit, bold);
-    addControl(kStartsWithId, L"BUTTON", L"&Starts With", BS_AUTORADIOBUTTON | WS_GROUP,
-               kStartsWithButton, plain);
-    HWND contains = addControl(kContainsId, L"BUTTON", L"&Contains", BS_AUTORADIOBUTTON,
-                               kContainsButton, plain);
+    addControl(kPartialTitleEditId, L"EDIT", L"", ES_AUTOHSCROLL, kPartialTitleEdit, bold);
+    addControl(kStartsWithId, L"BUTTON", DisplayText(kStartsWithText).c_str(),
+               BS_AUTORADIOBUTTON | WS_GROUP, kStartsWithButton, plain);
+    HWND contains = addControl(kContainsId, L"BUTTON", DisplayText(kContainsText).c_str(),
+                               BS_AUTORADIOBUTTON, kContainsButton, plain);
     SendMessageW(contains, BM_SETCHECK, BST_CHECKED, 0);
-    addControl(kActivateId, L"BUTTON", L"&Activate", BS_PUSHBUTTON | WS_GROUP, kActivateButton,
-               plain);
 
     // Shown, created in tab order.
-    constexpr DWORD kShown = WS_VISIBLE | WS_TABSTOP;
     HWND list = addControl(
         kQueueListId, L"LISTBOX", L"",
         kShown | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
@@ -170,27 +164,19 @@ void Win32MainWindow::createControls() {
     queueList_.attach(list);
     DragAcceptFiles(list, TRUE);
     SetWindowSubclass(list, queueListProc, 0, reinterpret_cast<DWORD_PTR>(this));
-    addControl(kAddId, L"BUTTON", L"Add", kShown | BS_PUSHBUTTON, kAddButton, bold);
-    addControl(kQueueHeadingId, L"STATIC", L"List of Esscmd Scripts to Execute:",
+    createCommandButtons();
+    addControl(kQueueHeadingId, L"STATIC", DisplayText(kQueueHeadingText).c_str(),
                WS_VISIBLE | SS_LEFT, kQueueHeading, bold);
-    addControl(kRemoveId, L"BUTTON", L"Remove", kShown | BS_PUSHBUTTON, kRemoveButton, bold);
-    addControl(kStartStopId, L"BUTTON", DisplayText(kStartCaption).c_str(), kShown | BS_PUSHBUTTON,
-               kStartStopButton, bold);
-    // Where the symbol font is missing, arrows of the window font stand in.
-    HFONT arrows = arrowsInSymbolFont_ ? arrowFont_.get() : bold;
-    addControl(kMoveUpId, L"BUTTON", arrowsInSymbolFont_ ? L"\xE1" : L"\x2191",
-               kShown | BS_PUSHBUTTON, kMoveUpButton, arrows);
-    addControl(kMoveDownId, L"BUTTON", arrowsInSymbolFont_ ? L"\xE2" : L"\x2193",
-               kShown | BS_PUSHBUTTON, kMoveDownButton, arrows);
-    addControl(kConcurrencyHeadingId, L"STATIC", L"Concurrent Calculations", WS_VISIBLE | SS_LEFT,
-               kConcurrencyHeading, bold);
+    addControl(kConcurrencyHeadingId, L"STATIC", DisplayText(kConcurrencyHeadingText).c_str(),
+               WS_VISIBLE | SS_LEFT, kConcurrencyHeading, bold);
     // The height given to a drop-down list includes its open list of eight items.
     TwipRect withOpenList = kConcurrencyBox;
-    withOpenList.height *= 9;
+    withOpenList.height *= kMaxConcurrency + 1;
     HWND concurrency = addControl(kConcurrencyId, L"COMBOBOX", L"",
                                   kShown | WS_VSCROLL | CBS_DROPDOWNLIST, withOpenList, bold);
-    for (const wchar_t* choice : {L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8"})
-        SendMessageW(concurrency, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    for (int n = 1; n <= kMaxConcurrency; ++n)
+        SendMessageW(concurrency, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(std::to_wstring(n).c_str()));
     for (int line = 0; line < 3; ++line)
         addControl(kStatusLineId + line, L"STATIC", L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                    kStatusLines[line], bold);
@@ -202,6 +188,25 @@ void Win32MainWindow::createControls() {
           kStatusLineId + 0, kStatusLineId + 1, kStatusLineId + 2})
         SetWindowPos(control(label), HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32MainWindow::createCommandButtons() {
+    for (const CommandInfo& info : kCommands) {
+        const bool shown = info.offeredIn == CommandPlace::Button;
+        if (!shown && info.offeredIn != CommandPlace::HiddenButton) continue;
+        const bool arrow =
+            info.command == Command::MoveSelectedUp || info.command == Command::MoveSelectedDown;
+        const bool up = info.command == Command::MoveSelectedUp;
+        // Where the symbol font is missing, arrows of the window font stand in.
+        const std::wstring caption =
+            !arrow ? DisplayText(info.caption)
+                   : arrowsInSymbolFont_ ? (up ? L"\xE1" : L"\xE2") : (up ? L"\x2191" : L"\x2193");
+        HFONT font = arrow && arrowsInSymbolFont_ ? arrowFont_.get()
+                     : shown                      ? boldFont_.get()
+                                                  : plainFont_.get();
+        addControl(CommandId(info.command), L"BUTTON", caption.c_str(),
+                   (shown ? kShown : WS_GROUP) | BS_PUSHBUTTON, info.buttonPlace, font);
+    }
 }
 
 void Win32MainWindow::fitClientArea() {
@@ -242,6 +247,10 @@ LRESULT CALLBACK Win32MainWindow::queueListProc(HWND list, UINT message, WPARAM 
         reinterpret_cast<Win32MainWindow*>(window)->takeDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
+    if (message == WM_CONTEXTMENU) {
+        reinterpret_cast<Win32MainWindow*>(window)->showQueueListMenu(list, lParam);
+        return 0;
+    }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(list, queueListProc, 0);
     return DefSubclassProc(list, message, wParam, lParam);
 }
@@ -258,6 +267,9 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kDropsArrivedMessage:
             handleDrops();
             return 0;
+        case WM_CLOSE:
+            if (core_.onCloseRequested()) DestroyWindow(window);
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -271,32 +283,20 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Win32MainWindow::onCommand(int id, int notification) {
-    RunController& run = core_.run();
+    for (const CommandInfo& info : kCommands)
+        if (id == CommandId(info.command)) return core_.onCommand(info.command);
     switch (id) {
-        case kAddId:
-            return editor_.addScripts();
-        case kRemoveId:
-            return editor_.removeSelected();
-        case kMoveUpId:
-            return editor_.moveSelectedUp();
-        case kMoveDownId:
-            return editor_.moveSelectedDown();
-        case kStartStopId:
-            return run.onStartStopClicked();
-        case kActivateId:
-            return run.onActivateClicked();
-        case kExportListCommand:
-            return editor_.exportList();
-        case kImportListCommand:
-            return editor_.importList();
-        case kAboutCommand:
-            return ShowAboutBox(window_);
-        case kShowRunMessagesCommand:
-            return core_.onRunMessagesChosen(
-                !(GetMenuState(GetMenu(window_), kShowRunMessagesCommand, MF_BYCOMMAND) & MF_CHECKED));
         // Only a choice the user makes is stored, not the one start-up shows.
         case kConcurrencyId:
-            if (notification == CBN_SELCHANGE) core_.onConcurrencyChosen();
+            if (notification == CBN_SELCHANGE)
+                core_.onConcurrencyChosen(
+                    static_cast<int>(SendMessageW(control(kConcurrencyId), CB_GETCURSEL, 0, 0)) + 1);
+            return;
+        case kStartsWithId:
+        case kContainsId:
+            if (notification == BN_CLICKED)
+                core_.onActivateMatchModeChosen(id == kStartsWithId ? MatchMode::StartsWith
+                                                                    : MatchMode::Contains);
             return;
         case kQueueListId:
             if (notification == LBN_SELCHANGE) queueList_.notePick();
@@ -307,8 +307,31 @@ void Win32MainWindow::onCommand(int id, int notification) {
 }
 
 void Win32MainWindow::onTimer(UINT_PTR timer) {
-    if (timer == kLaunchTimer) core_.run().onLaunchTick();
-    if (timer == kCompletionTimer) core_.run().onCompletionTick();
+    if (timer == kLaunchTimer) core_.onLaunchTick();
+    if (timer == kCompletionTimer) core_.onMonitorTick();
+}
+
+void Win32MainWindow::showQueueListMenu(HWND list, LPARAM where) {
+    POINT at{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+    // The menu key and Shift+F10 give no place: the menu opens at the list's corner.
+    if (where == -1) {
+        at = {0, 0};
+        ClientToScreen(list, &at);
+    }
+    const OwnedMenu menu(CreatePopupMenu());
+    for (const CommandInfo& info : kCommands)
+        if (info.offeredIn == CommandPlace::QueueListMenu)
+            AppendMenuW(menu.get(), MF_STRING, CommandId(info.command), DisplayText(info.caption).c_str());
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                                      window_, nullptr);
+    if (chosen != 0) onCommand(chosen, 0);
+}
+
+bool Win32MainWindow::openFile(const std::string& path) {
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        window_, L"open", DisplayText(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // ShellExecute tells success by a value above 32.
+    return result > 32;
 }
 
 void Win32MainWindow::takeDrop(HDROP drop) {
@@ -322,11 +345,11 @@ void Win32MainWindow::takeDrop(HDROP drop) {
 void Win32MainWindow::handleDrops() {
     std::vector<std::vector<std::string>> drops;
     drops.swap(pendingDrops_);
-    for (const std::vector<std::string>& paths : drops) editor_.dropFiles(paths);
+    for (const std::vector<std::string>& paths : drops) core_.onFilesDropped(paths);
 }
 
 int Win32MainWindow::messageBox(const std::string& text, UINT style) {
-    return MessageBoxW(window_, DisplayText(text).c_str(), kProductName, style);
+    return MessageBoxW(window_, DisplayText(text).c_str(), kProductName.c_str(), style);
 }
 
 void Win32MainWindow::showNotice(const std::string& text) { messageBox(text, MB_OK); }
@@ -340,25 +363,13 @@ bool Win32MainWindow::confirm(const std::string& text) {
     return messageBox(text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
-std::string Win32MainWindow::concurrencyText() { return WindowTextOf(control(kConcurrencyId)); }
-
-std::string Win32MainWindow::partialWindowTitle() {
-    return WindowTextOf(control(kPartialTitleEditId));
-}
-
-bool Win32MainWindow::startsWithChosen() {
-    return SendMessageW(control(kStartsWithId), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::string Win32MainWindow::runCaption() { return WindowTextOf(control(kStartStopId)); }
-
 void Win32MainWindow::setRunCaption(std::string_view caption) {
-    SetWindowTextUtf8(control(kStartStopId), caption);
+    SetWindowTextUtf8(control(CommandId(Command::StartStop)), caption);
 }
 
 void Win32MainWindow::setEditingEnabled(bool enabled) {
-    EnableWindow(control(kAddId), enabled);
-    EnableWindow(control(kRemoveId), enabled);
+    EnableWindow(control(CommandId(Command::AddScripts)), enabled);
+    EnableWindow(control(CommandId(Command::RemoveSelected)), enabled);
 }
 
 void Win32MainWindow::setStatus(std::string_view text) {
@@ -369,15 +380,17 @@ void Win32MainWindow::setRunningText(std::string_view text) {
     SetWindowTextUtf8(control(kRunningLineId), text);
 }
 
-void Win32MainWindow::setRunMessagesChecked(bool checked) {
-    CheckMenuItem(GetMenu(window_), kShowRunMessagesCommand,
+void Win32MainWindow::setCommandChecked(Command command, bool checked) {
+    CheckMenuItem(GetMenu(window_), CommandId(command),
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void Win32MainWindow::setLaunchTimerOn(bool on) { setTimerOn(kLaunchTimer, kLaunchIntervalMs, on); }
+void Win32MainWindow::setLaunchTimerOn(bool on) {
+    setTimerOn(kLaunchTimer, static_cast<UINT>(kLaunchTickInterval.count()), on);
+}
 
 void Win32MainWindow::setMonitorTimerOn(bool on) {
-    setTimerOn(kCompletionTimer, kCompletionIntervalMs, on);
+    setTimerOn(kCompletionTimer, static_cast<UINT>(kMonitorTickInterval.count()), on);
 }
 
 void Win32MainWindow::setTimerOn(UINT_PTR timer, UINT intervalMs, bool on) {
@@ -389,12 +402,11 @@ void Win32MainWindow::setTimerOn(UINT_PTR timer, UINT intervalMs, bool on) {
 
 void Win32MainWindow::closeWindow() { DestroyWindow(window_); }
 
-void Win32MainWindow::setConcurrencyText(std::string_view text) {
-    HWND box = control(kConcurrencyId);
-    const LRESULT found = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(DisplayText(text).c_str()));
-    SendMessageW(box, CB_SETCURSEL, found, 0);
+void Win32MainWindow::setConcurrency(int concurrency) {
+    SendMessageW(control(kConcurrencyId), CB_SETCURSEL, concurrency - 1, 0);
 }
+
+void Win32MainWindow::showAboutBox() { ShowAboutBox(window_); }
 
 void Win32MainWindow::setPartialWindowTitle(std::string_view title) {
     SetWindowTextUtf8(control(kPartialTitleEditId), title);

@@ -8,52 +8,40 @@
 #include <string>
 #include <vector>
 
-#include "app/FormLayout.h"
+#include "app/Commands.h"
 #include "app/MainWindowLogic.h"
 #include "app/win32/NativeHandles.h"
 #include "app/win32/Win32FileChooser.h"
 #include "app/win32/Win32ListBox.h"
-#include "queue/QueueEditor.h"
 
 namespace vantrel::win32 {
 
-/// Control numbers of the main window, by which tests find its controls.
+/// Control numbers of the main window's controls other than its command
+/// buttons, by which tests find them.
 enum MainControl : int {
     kPartialTitleLabelId = 100,
     kPartialTitleEditId,
     kStartsWithId,
     kContainsId,
-    kActivateId,
     kQueueListId,
-    kAddId,
     kQueueHeadingId,
-    kRemoveId,
-    kStartStopId,
-    kMoveUpId,
-    kMoveDownId,
     kConcurrencyHeadingId,
     kConcurrencyId,
     kStatusLineId,  // and the two after it
     kRunningLineId = kStatusLineId + 3,
 };
 
-/// Menu commands of the main window.
-enum MainMenuCommand : int {
-    kExportListCommand = 200,
-    kImportListCommand,
-    kAboutCommand,
-    kShowRunMessagesCommand,
-};
+/// The control number of a command's button, and the number of its menu item.
+constexpr int CommandId(Command command) { return 200 + static_cast<int>(command); }
 
 /// The main window's class name, by which tests and other programs find it.
 inline constexpr wchar_t kMainWindowClass[] = L"VantrelMainWindow";
 
 /// The main window, native Win32. It shows what the core decides and forwards
 /// every event to it. Closing it posts the thread's quit message.
-class Win32MainWindow final : public MainView, public Prompt {
+class Win32MainWindow final : public MainView {
 public:
-    Win32MainWindow(ProgramState& state, SettingsKeys& settings, WindowList& windows,
-                    Launcher& launcher, std::optional<StoreProblem> storeProblem = std::nullopt);
+    explicit Win32MainWindow(const ProgramParts& parts);
     ~Win32MainWindow() override;
     Win32MainWindow(const Win32MainWindow&) = delete;
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
@@ -66,14 +54,10 @@ public:
     /// Whether the up and down buttons draw their arrows in the symbol font.
     bool arrowsInSymbolFont() const { return arrowsInSymbolFont_; }
     /// Replaces the file dialogs of the queue commands (the window's own by default).
-    void setFileChooser(FileChooser& chooser) { editor_.setFileChooser(chooser); }
+    void setFileChooser(FileChooser& chooser) { core_.setFileChooser(chooser); }
 
     // MainView
     void showNotice(const std::string& text) override;
-    std::string concurrencyText() override;
-    std::string partialWindowTitle() override;
-    bool startsWithChosen() override;
-    std::string runCaption() override;
     void setRunCaption(std::string_view caption) override;
     void setEditingEnabled(bool enabled) override;
     void setStatus(std::string_view text) override;
@@ -82,13 +66,13 @@ public:
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;
     ListBox& queueList() override { return queueList_; }
-    void setRunMessagesChecked(bool checked) override;
-    void setConcurrencyText(std::string_view text) override;
+    void setCommandChecked(Command command, bool checked) override;
+    void setConcurrency(int concurrency) override;
     void setPartialWindowTitle(std::string_view title) override;
     void setListHorizontalExtent(int pixels) override;
     double twipsPerPixel() override { return twipsPerPixel_; }
-
-    // Prompt
+    void showAboutBox() override;
+    bool openFile(const std::string& path) override;
     void showInformation(const std::string& text) override;
     bool confirm(const std::string& text) override;
 
@@ -100,10 +84,12 @@ private:
     void onCommand(int id, int notification);
     void onTimer(UINT_PTR timer);
     void takeDrop(HDROP drop);
+    void showQueueListMenu(HWND list, LPARAM where);
     void handleDrops();
 
     void createWindow();
     void createControls();
+    void createCommandButtons();
     HWND addControl(int id, const wchar_t* windowClass, const wchar_t* text, DWORD style,
                     const TwipRect& place, HFONT font);
     void createMenus();
@@ -123,7 +109,6 @@ private:
     Win32ListBox queueList_;
     Win32FileChooser fileDialogs_;
     MainWindowLogic core_;
-    QueueEditor editor_;
 };
 
 }  // namespace vantrel::win32

@@ -3,10 +3,8 @@
 #include <cstdio>
 
 #include "app/win32/SelfCheck.h"
+#include "app/UserProgram.h"
 #include "app/win32/Win32MainWindow.h"
-#include "run/Launcher.h"
-#include "run/WindowList.h"
-#include "settings/Store.h"
 
 namespace {
 
@@ -37,14 +35,8 @@ int RunMessageLoop(HWND window) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
     if (wcscmp(commandLine, L"--self-check") == 0) return SelfCheck();
 
-    vantrel::OpenedStore opened = vantrel::OpenUserStore();
-    std::optional<vantrel::StoreProblem> problem;
-    if (opened.problem) problem = vantrel::StoreProblem{opened.location, *opened.problem};
-    vantrel::ProgramState state;
-    vantrel::SettingsKeys settings(*opened.store);
-    const auto windows = vantrel::OpenDesktopWindowList();
-    const auto launcher = vantrel::CreateLauncher();
-    vantrel::win32::Win32MainWindow window(state, settings, *windows, *launcher, problem);
+    vantrel::UserProgram program;
+    vantrel::win32::Win32MainWindow window(program.parts());
     window.load();
     window.show(showCommand);
     return RunMessageLoop(window.handle());

@@ -134,7 +134,7 @@ TEST_F(QueueEditingTest, AStoreFailingHalfWayThroughACommandLeavesTheQueueAsItWa
     editor.removeSelected();
     sqlite3_exec(file, "DROP TRIGGER full", nullptr, nullptr, nullptr);
     sqlite3_close(file);
-    EXPECT_NE(shown.back().find("could not be saved in the settings store: disk full"),
+    EXPECT_NE(shown.back().find("could not be changed in the settings store: disk full"),
               std::string::npos);
     EXPECT_EQ(rowsAndSavedQueue(), before);
 }
@@ -213,7 +213,7 @@ TEST_F(QueueEditingTest, AQueueChangedByAnotherWindowIsShownAgainAndNotEditedOnT
     const MemoryListBox& otherList = second.list;
 
     editor.dropFiles({"/s/a", "/s/b"});
-    program.scriptTable[1].runState = std::string(kExecuted);
+    program.scriptTable[1].progress.state = RowProgress::Done;
     other.dropFiles({"/s/c"});
     EXPECT_EQ(shown.back(), kQueueChangedText);
     EXPECT_EQ(otherList.texts(), (Texts{"01-/s/a", "02-/s/b"}));
@@ -224,7 +224,7 @@ TEST_F(QueueEditingTest, AQueueChangedByAnotherWindowIsShownAgainAndNotEditedOnT
     select({1});
     editor.moveSelectedDown();
     EXPECT_EQ(rows(), (Texts{"01-/s/a", "02-/s/b", "03-/s/c"}));
-    EXPECT_EQ(program.scriptTable[1].runState, kExecuted);
+    EXPECT_TRUE(program.scriptTable[1].executed());
     EXPECT_EQ(savedQueue(), (Texts{"01-/s/a", "02-/s/b", "03-/s/c"}));
     EXPECT_EQ(shown.back(), kQueueChangedText);
 }

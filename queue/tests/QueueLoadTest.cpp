@@ -40,7 +40,7 @@ TEST_F(QueueLoadTest, LoadsInRecordOrderIntoListAndTable) {
     EXPECT_EQ(table[1].entryText, y);
     EXPECT_EQ(table[2].entryText, "abc");
     EXPECT_EQ(table[3].entryText, "");
-    EXPECT_EQ(table[0].runState, "");
+    EXPECT_FALSE(table[0].executed());
 }
 
 TEST_F(QueueLoadTest, AnEmptyOrMissingRecordLoadsNothing) {
@@ -57,18 +57,18 @@ TEST_F(QueueLoadTest, EveryEntryIsListedAndTheFirstHundredGetTableRows) {
     EXPECT_EQ(list.text(104), "e1105");
 }
 
-TEST_F(QueueLoadTest, LoadingAgainKeepsTheRunStatesOfTheEntriesStillThere) {
+TEST_F(QueueLoadTest, LoadingAgainKeepsTheProgressOfTheEntriesStillThere) {
     const std::string a = "01-" + testing::NativePath("/a"), b = "02-" + testing::NativePath("/b"),
                       added = "00-" + testing::NativePath("/new");
     record.createEntryKey(EntryKeyName(a));
     record.createEntryKey(EntryKeyName(b));
     LoadQueue(record, list, table);
-    table[1].runState = kExecuted;
+    table[1].progress.state = RowProgress::Done;
     record.createEntryKey(EntryKeyName(added));
     LoadQueue(record, list, table);
     EXPECT_EQ(list.texts(), (Texts{added, a, b}));
-    EXPECT_EQ(table[0].runState, "");
-    EXPECT_EQ(table[2].runState, kExecuted);
+    EXPECT_FALSE(table[0].executed());
+    EXPECT_EQ(table[2].progress.state, RowProgress::Done);
 }
 
 TEST_F(QueueLoadTest, RenumberingReplacesAKeyAndDeletingOneThatIsGoneFails) {

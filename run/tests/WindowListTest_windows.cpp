@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "run/WindowTitleSearch.h"
+#include "base/WideText_windows.h"
 #include "run/WindowList.h"
-#include "settings/WideText_windows.h"
+#include "run/WindowTitleSearch.h"
 
 namespace vantrel {
 namespace {
@@ -35,7 +35,7 @@ TEST(WindowListTest, CountsUnownedTitledWindowsHiddenOnesIncluded) {
     const TestWindow owned = OpenWindow(title, WS_POPUP | WS_CAPTION | WS_VISIBLE, shown.get());
     const TestWindow untitled = OpenWindow("", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     const std::unique_ptr<WindowList> windows = OpenDesktopWindowList();
-    EXPECT_EQ(WindowTitleSearch::countMatchingWindows(*windows, title, MatchContains), 2);
+    EXPECT_EQ(WindowTitleSearch::countMatchingWindows(*windows, title, MatchMode::Contains), 2);
     const auto untitledHandle = reinterpret_cast<WindowHandle>(untitled.get());
     for (const TopLevelWindow& window : windows->topLevelWindows())
         EXPECT_FALSE(window.handle == untitledHandle && !window.title.empty()) << window.title;
@@ -49,7 +49,7 @@ TEST(WindowListTest, ActivationRestoresAMinimizedWindowAndBringsItToTheFront) {
     ASSERT_TRUE(IsIconic(script.get()));
     IgnoredNotice notice;
     WindowTitleSearch::activateMatchingWindow(*OpenDesktopWindowList(), notice, "ESSCMD.EXE" + kMarker,
-                                          MatchStartsWith);
+                                          MatchMode::StartsWith);
     EXPECT_FALSE(IsIconic(script.get()));
     EXPECT_EQ(GetForegroundWindow(), script.get());
 }

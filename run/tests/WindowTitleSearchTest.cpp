@@ -10,25 +10,25 @@ namespace vantrel {
 namespace {
 
 TEST(TitleMatchTest, ComparesWithoutRegardToCaseInBothModes) {
-    EXPECT_TRUE(WindowTitleSearch::titleMatches("C:\\ESSBASE\\BIN\\ESSCMD.EXE", "esscmd.exe", MatchContains));
-    EXPECT_FALSE(WindowTitleSearch::titleMatches("C:\\ESSBASE\\BIN\\ESSCMD.EXE", "esscmd.exe", MatchStartsWith));
-    EXPECT_TRUE(WindowTitleSearch::titleMatches("ESSCMD.EXE \"/calc/a b.txt\"", "esscmd.exe", MatchStartsWith));
-    EXPECT_TRUE(WindowTitleSearch::titleMatches("\xC3\xA9t\xC3\xA9 report", "\xC3\x89T\xC3\x89", MatchContains));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("C:\\ESSBASE\\BIN\\ESSCMD.EXE", "esscmd.exe", MatchMode::Contains));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches("C:\\ESSBASE\\BIN\\ESSCMD.EXE", "esscmd.exe", MatchMode::StartsWith));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("ESSCMD.EXE \"/calc/a b.txt\"", "esscmd.exe", MatchMode::StartsWith));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("\xC3\xA9t\xC3\xA9 report", "\xC3\x89T\xC3\x89", MatchMode::Contains));
 }
 
 TEST(TitleMatchTest, OnlyTheFirst255CharactersTakePart) {
     const std::string before(250, 'x');
-    EXPECT_TRUE(WindowTitleSearch::titleMatches(before + "abcde" + std::string(45, 'y'), "abcde", MatchContains));
-    EXPECT_FALSE(WindowTitleSearch::titleMatches(before + "abcdef", "abcdef", MatchContains));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches(before + "abcde" + std::string(45, 'y'), "abcde", MatchMode::Contains));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches(before + "abcdef", "abcdef", MatchMode::Contains));
     const std::string wide(254, 'x');  // the 255th character is two bytes long
-    EXPECT_TRUE(WindowTitleSearch::titleMatches(wide + "\xC3\xA9", "x\xC3\xA9", MatchContains));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches(wide + "\xC3\xA9", "x\xC3\xA9", MatchMode::Contains));
 }
 
 TEST(TitleMatchTest, EmptyPatternMatchesAnyTitleAndOtherModesNothing) {
-    EXPECT_TRUE(WindowTitleSearch::titleMatches("anything", "", MatchStartsWith));
-    EXPECT_TRUE(WindowTitleSearch::titleMatches("anything", "", MatchContains));
-    EXPECT_FALSE(WindowTitleSearch::titleMatches("esscmd.exe", "esscmd.exe", 2));
-    EXPECT_FALSE(WindowTitleSearch::titleMatches("esscmd.exe", "esscmd.exe", -1));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("anything", "", MatchMode::StartsWith));
+    EXPECT_TRUE(WindowTitleSearch::titleMatches("anything", "", MatchMode::Contains));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches("esscmd.exe", "esscmd.exe", static_cast<MatchMode>(2)));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches("esscmd.exe", "esscmd.exe", static_cast<MatchMode>(-1)));
 }
 
 // A snapshot works each count out once; asked again, in any order, for any
@@ -42,16 +42,17 @@ TEST(WindowSnapshotTest, EveryCountAskedAgainIsTheCountOverItsWindows) {
                                                  {5, false, "esscmd.exe \"/calc/a.txt\""},
                                                  {6, false, "an editor"}};
     const WindowSnapshot snapshot(windows);
-    std::vector<std::tuple<std::string, std::int16_t>> questions;
+    std::vector<std::tuple<std::string, MatchMode>> questions;
     for (const std::string title : {"esscmd.exe", "ESSCMD.EXE \"/calc/a", "", "editor", "nothing"})
-        for (const std::int16_t mode : {0, 1, 2}) questions.emplace_back(title, mode);
+        for (const std::int16_t mode : {0, 1, 2})
+            questions.emplace_back(title, static_cast<MatchMode>(mode));
     const auto once = questions;
     questions.insert(questions.end(), once.begin(), once.end());
     std::ranges::shuffle(questions, std::mt19937(20261206));
     for (const auto& [title, mode] : questions)
-        EXPECT_EQ(snapshot.countMatching(title, static_cast<MatchMode>(mode)),
+        EXPECT_EQ(snapshot.countMatching(title, mode),
                   WindowTitleSearch::countMatchingWindows(windows, title, mode))
-            << "\"" << title << "\", mode " << mode;
+            << "\"" << title << "\", mode " << static_cast<int>(mode);
 }
 
 }  // namespace

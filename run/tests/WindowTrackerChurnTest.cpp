@@ -215,7 +215,7 @@ protected:
     }
 
     void expectEveryScript(const std::string& what, const WindowSnapshot& windows) {
-        if (const int counted = windows.countMatching(kScriptTitle, MatchContains);
+        if (const int counted = windows.countMatching(kScriptTitle, MatchMode::Contains);
             counted != kScripts)
             problems_ << what << " counted " << counted << " scripts' windows\n"
                       << Describe(windows.windows());

@@ -6,7 +6,6 @@
 namespace vantrel {
 namespace {
 
-
 class SettingsKeysTest : public ::testing::Test {
 protected:
     testing::TempUserStore userStore;
@@ -14,22 +13,24 @@ protected:
     SettingsKeys settings{*store};
 };
 
-TEST_F(SettingsKeysTest, AbsentAndEmptyValuesBothGiveTheDefault) {
-    EXPECT_EQ(settings.stringValue("Software\\X", "Id", ""), "");
+TEST_F(SettingsKeysTest, AnAbsentValueGivesTheDefaultAndAStoredOneItselfEvenWhenEmpty) {
     EXPECT_EQ(settings.stringValue("Software\\X", "Id", "dflt"), "dflt");
     settings.setStringValue("Software\\X", "Id", "");
     EXPECT_EQ(settings.stringValue("Software\\X", "Id", "dflt"), "");
     settings.setStringValue("Software\\X", "Id", "3");
     EXPECT_EQ(settings.stringValue("Software\\X", "Id", ""), "3");
+    EXPECT_TRUE(settings.subkeyNames("Software\\Missing").empty());
 }
 
-TEST_F(SettingsKeysTest, FailuresAreSwallowedAndChangeNothing) {
+TEST_F(SettingsKeysTest, FailuresOfTheStoreReachTheCallerAndChangeNothing) {
     settings.createKey("Q\\01-a\\child");
-    settings.deleteKey("Q\\01-a");
-    settings.deleteKey("Q\\missing");
-    settings.createKey("Q\\\\bad");
+    EXPECT_THROW(settings.deleteKey("Q\\01-a"), StoreError);  // it still has a subkey
+    EXPECT_FALSE(settings.deleteKey("Q\\missing"));
+    EXPECT_THROW(settings.createKey("Q\\\\bad"), StoreError);
+    EXPECT_THROW(settings.subkeyNames("Q\\\\bad"), StoreError);
+    EXPECT_THROW(settings.stringValue("Q\\\\bad", "Id", "dflt"), StoreError);
     EXPECT_EQ(settings.subkeyNames("Q"), std::vector<std::string>{"01-a"});
-    EXPECT_TRUE(settings.subkeyNames("Q\\\\bad").empty());
+    EXPECT_EQ(settings.subkeyNames("Q\\01-a"), std::vector<std::string>{"child"});
 }
 
 }  // namespace

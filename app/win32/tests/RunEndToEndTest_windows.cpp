@@ -12,9 +12,9 @@
 #include <type_traits>
 
 #include "app/win32/Win32MainWindow.h"
+#include "base/WideText_windows.h"
 #include "queue/QueueEntry.h"
 #include "run/RunController.h"
-#include "settings/WideText_windows.h"
 #include "testing/FileBytes.h"
 #include "testing/StandInLog.h"
 
@@ -143,7 +143,7 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheR
                 GetClassNameW(candidate, name, 64) && wcscmp(name, win32::kMainWindowClass) == 0)
                 window = candidate;
     ASSERT_NE(window, nullptr);
-    HWND startStop = GetDlgItem(window, win32::kStartStopId);
+    HWND startStop = GetDlgItem(window, win32::CommandId(Command::StartStop));
     PostMessageW(startStop, BM_CLICK, 0, 0);
 
     Strings boxes;

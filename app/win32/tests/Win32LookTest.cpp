@@ -70,14 +70,14 @@ TEST_F(Win32LookTest, ControlsSitWhereTheirTwipsSayInTheirFonts) {
         {kPartialTitleEditId, kPartialTitleEdit},
         {kStartsWithId, kStartsWithButton},
         {kContainsId, kContainsButton},
-        {kActivateId, kActivateButton},
+        {win32::CommandId(Command::Activate), kActivateButton},
         {kQueueListId, kQueueList},
-        {kAddId, kAddButton},
+        {win32::CommandId(Command::AddScripts), kAddButton},
         {kQueueHeadingId, kQueueHeading},
-        {kRemoveId, kRemoveButton},
-        {kStartStopId, kStartStopButton},
-        {kMoveUpId, kMoveUpButton},
-        {kMoveDownId, kMoveDownButton},
+        {win32::CommandId(Command::RemoveSelected), kRemoveButton},
+        {win32::CommandId(Command::StartStop), kStartStopButton},
+        {win32::CommandId(Command::MoveSelectedUp), kMoveUpButton},
+        {win32::CommandId(Command::MoveSelectedDown), kMoveDownButton},
         {kConcurrencyHeadingId, kConcurrencyHeading},
         {kStatusLineId, kStatusLines[0]},
         {kStatusLineId + 1, kStatusLines[1]},
@@ -94,18 +94,18 @@ TEST_F(Win32LookTest, ControlsSitWhereTheirTwipsSayInTheirFonts) {
     GetClientRect(window->handle(), &client);
     ExpectRect(client, pixels({0, 0, kClient.width, kClient.height}), "client area");
 
-    for (const int id : {kQueueListId, kAddId, kStartStopId, kConcurrencyId, kStatusLineId}) {
+    for (const int id : std::initializer_list<int>{kQueueListId, win32::CommandId(Command::AddScripts), win32::CommandId(Command::StartStop), kConcurrencyId, kStatusLineId}) {
         EXPECT_EQ(faceDrawnFor(control(id)), L"MS Sans Serif");
         EXPECT_EQ(fontOf(control(id)).lfWeight, FW_BOLD);
         EXPECT_EQ(fontOf(control(id)).lfHeight, -std::lround(8.25 * dpi / 72));
     }
-    for (const int id : {kPartialTitleLabelId, kStartsWithId, kContainsId, kActivateId})
+    for (const int id : std::initializer_list<int>{kPartialTitleLabelId, kStartsWithId, kContainsId, win32::CommandId(Command::Activate)})
         EXPECT_EQ(fontOf(control(id)).lfWeight, FW_NORMAL);
     ASSERT_TRUE(window->arrowsInSymbolFont()) << "the test display has Wingdings";
-    EXPECT_EQ(faceDrawnFor(control(kMoveUpId)), L"Wingdings");
-    EXPECT_EQ(fontOf(control(kMoveUpId)).lfCharSet, SYMBOL_CHARSET);
-    EXPECT_EQ(textOf(kMoveUpId), "\xC3\xA1");  // U+00E1, the up arrow's place in the font
-    EXPECT_EQ(textOf(kMoveDownId), "\xC3\xA2");
+    EXPECT_EQ(faceDrawnFor(control(win32::CommandId(Command::MoveSelectedUp))), L"Wingdings");
+    EXPECT_EQ(fontOf(control(win32::CommandId(Command::MoveSelectedUp))).lfCharSet, SYMBOL_CHARSET);
+    EXPECT_EQ(textOf(win32::CommandId(Command::MoveSelectedUp)), "\xC3\xA1");  // U+00E1, the up arrow's place in the font
+    EXPECT_EQ(textOf(win32::CommandId(Command::MoveSelectedDown)), "\xC3\xA2");
     EXPECT_EQ(textOf(kConcurrencyId), "1");
     SaveScreenshot(window->handle(), screenshot("main-window"));
 }
@@ -118,7 +118,7 @@ TEST_F(Win32LookTest, TabVisitsTheShownControlsInOrder) {
         from = GetNextDlgTabItem(window->handle(), from, FALSE);
         visited.push_back(GetDlgCtrlID(from));
     }
-    EXPECT_EQ(visited, (std::vector<int>{kAddId, kRemoveId, kStartStopId, kMoveUpId, kMoveDownId,
+    EXPECT_EQ(visited, (std::vector<int>{win32::CommandId(Command::AddScripts), win32::CommandId(Command::RemoveSelected), win32::CommandId(Command::StartStop), win32::CommandId(Command::MoveSelectedUp), win32::CommandId(Command::MoveSelectedDown),
                                          kConcurrencyId, kQueueListId}));
 }
 
@@ -147,8 +147,8 @@ TEST_F(Win32LookTest, AboutShowsTheVersionTextWithCloseFocusedAndTheLinkOverTheN
         SaveScreenshot(box, screenshot("about-box"));
         return IDCANCEL;  // Escape
     });
-    chooseMenu(kAboutCommand);
-    chooseMenu(kAboutCommand);
+    chooseMenu(win32::CommandId(Command::About));
+    chooseMenu(win32::CommandId(Command::About));
     const std::string about =
         AboutText(product::kName, {product::kVersionMajor, product::kVersionMinor,
                                    product::kVersionBuild, product::kVersionRevision});

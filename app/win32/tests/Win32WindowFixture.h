@@ -9,6 +9,7 @@
 #include "queue/QueueEntry.h"
 #include "testing/FakeDesktop.h"
 #include "testing/ModalAnswerer_windows.h"
+#include "testing/TempFolder.h"
 #include "testing/TempRegistryKey_windows.h"
 
 namespace vantrel::testing {
@@ -19,19 +20,22 @@ namespace vantrel::testing {
 struct Win32WindowFixture : ::testing::Test {
     TempRegistryKey registry;
     std::unique_ptr<Store> store = OpenUserStore().store;
-    SettingsKeys settings{*store};
     ProgramState state;
     FakeDesktop desktop;
+    TempFolder journal;
     std::unique_ptr<win32::Win32MainWindow> window;
 
     /// Opens the window on these saved entries (Windows paths).
     void open(const std::vector<std::string>& savedEntries = {}) {
         for (const std::string& entry : savedEntries)
             store->createKey(std::string(kQueueRecordKeyPath) + "\\" + EntryKeyName(entry));
-        window = std::make_unique<win32::Win32MainWindow>(state, settings, desktop, desktop);
+        window = std::make_unique<win32::Win32MainWindow>(parts());
         window->load();
         window->show(SW_SHOWNORMAL);
         settle();
+    }
+    ProgramParts parts(std::optional<StoreProblem> problem = std::nullopt) {
+        return {state, *store, desktop, desktop, std::move(problem), journal.path()};
     }
     HWND control(int id) const { return window->control(id); }
     /// Handles every message waiting, boxes they open included.

@@ -76,7 +76,7 @@ TEST_F(Win32WindowTest, StartUpShowsTheSavedQueueConcurrencyAndHiddenTitle) {
     open({"02-C:\\jobs\\b.txt", "01-C:\\jobs\\a.txt"});
     EXPECT_EQ(rows(), (Texts{"01-C:\\jobs\\a.txt", "02-C:\\jobs\\b.txt"}));
     EXPECT_EQ(textOf(kConcurrencyId), "4");
-    EXPECT_EQ(textOf(kStartStopId), "Start");
+    EXPECT_EQ(textOf(win32::CommandId(Command::StartStop)), "Start");
     EXPECT_EQ(ModalAnswerer::TextOf(window->handle()), "Vantrel");
     EXPECT_EQ(textOf(kPartialTitleEditId), "esscmd.exe");
     EXPECT_FALSE(IsWindowVisible(control(kPartialTitleEditId)));
@@ -98,8 +98,7 @@ TEST_F(Win32WindowTest, AConcurrencyPickedWithTheKeyboardIsStoredAtOnce) {
 
 TEST_F(Win32WindowTest, AStoreProblemIsShownInAPlainBoxTheUserCloses) {
     ModalAnswerer answerer;
-    Win32MainWindow damaged(state, settings, desktop, desktop,
-                            StoreProblem{"HKEY_CURRENT_USER", "access is denied"});
+    Win32MainWindow damaged(parts(StoreProblem{"HKEY_CURRENT_USER", "access is denied"}));
     damaged.load();
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].title, "Vantrel");
@@ -115,7 +114,7 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
     open({"01-C:\\s\\x.txt"});
     {
         ModalAnswerer answerer(TypeIntoFileDialogs(L"\"a.txt\" \"b b.txt\""));
-        click(kAddId);
+        click(win32::CommandId(Command::AddScripts));
         EXPECT_EQ(answerer.seen.size(), 1u);
     }
     PostMessageW(control(kQueueListId), WM_DROPFILES,
@@ -125,16 +124,16 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\x.txt", "02-" + a, "03-" + b, "04-" + c, "05-" + dir}));
 
     clickRow(3);
-    click(kMoveUpId);
-    click(kMoveUpId);
-    click(kMoveDownId);
+    click(win32::CommandId(Command::MoveSelectedUp));
+    click(win32::CommandId(Command::MoveSelectedUp));
+    click(win32::CommandId(Command::MoveSelectedDown));
     EXPECT_EQ(rows(),
               (Texts{"01-C:\\s\\x.txt", "02-" + a, "03-" + c + "*", "04-" + b, "05-" + dir}));
 
     const std::string list = Utf8FromWide((folder.path / "queue.txt").wstring());
     {
         ModalAnswerer answerer(TypeIntoFileDialogs(L"queue.txt"));
-        chooseMenu(kExportListCommand);
+        chooseMenu(win32::CommandId(Command::ExportList));
         ASSERT_EQ(answerer.seen.size(), 2u);
         EXPECT_EQ(answerer.seen[1].text, " Your list has been saved to " + list + ".");
         EXPECT_EQ(answerer.seen[1].icon, nullptr);
@@ -145,7 +144,7 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
     WriteBytes(folder.path / "hand.txt", "01-C:\\caf\xE9.txt\r\n02-C:\\b.txt");
     {
         ModalAnswerer answerer(TypeIntoFileDialogs(L"hand.txt"));
-        chooseMenu(kImportListCommand);
+        chooseMenu(win32::CommandId(Command::ImportList));
     }
     EXPECT_EQ(rows(), (Texts{"01-C:\\caf\xC3\xA9.txt", "02-C:\\b.txt"}));
 }
@@ -156,13 +155,13 @@ TEST_F(Win32WindowTest, RemoveAsksAndTakesTheEntriesOnlyOnOk) {
     ModalAnswerer answerer([&agree](HWND, const ModalAnswerer::Seen& box) {
         return agree || !box.hasCancel ? IDOK : IDCANCEL;
     });
-    click(kRemoveId);
+    click(win32::CommandId(Command::RemoveSelected));
     clickRow(1);
-    click(kRemoveId);
+    click(win32::CommandId(Command::RemoveSelected));
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\a", "02-C:\\s\\b*", "03-C:\\s\\c"}));
     agree = true;
     clickRow(2, MK_CONTROL);
-    click(kRemoveId);
+    click(win32::CommandId(Command::RemoveSelected));
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\a"}));
     ASSERT_EQ(answerer.seen.size(), 3u);
     EXPECT_EQ(answerer.seen[0].text, kNothingToRemoveText);
@@ -182,22 +181,22 @@ TEST_F(Win32WindowTest, ARunStartsEveryScriptInQueueOrderTwoAtATimeAndFinishes) 
     open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt", "03-C:\\q\\c.txt"});
     ModalAnswerer answerer;
     std::size_t mostOpen = 0;
-    click(kStartStopId);
-    EXPECT_FALSE(IsWindowEnabled(control(kAddId)));
+    click(win32::CommandId(Command::StartStop));
+    EXPECT_FALSE(IsWindowEnabled(control(win32::CommandId(Command::AddScripts))));
     EXPECT_TRUE(PumpUntil(
         [&] {
             desktop.mapStartedWindows();
-            mostOpen = std::max(mostOpen, desktop.windows.size());
-            if (desktop.windows.size() == 2 ||
-                (desktop.started.size() == 3 && !desktop.windows.empty()))
-                desktop.windows.pop_back();  // the oldest ends
-            return textOf(kStartStopId) == kFinishedCaption;
+            mostOpen = std::max(mostOpen, desktop.runningScripts());
+            if (desktop.runningScripts() == 2 ||
+                (desktop.started.size() == 3 && desktop.runningScripts() > 0))
+                desktop.endOldestScript();
+            return textOf(win32::CommandId(Command::StartStop)) == kFinishedCaption;
         },
         60000));
     EXPECT_EQ(desktop.started, (Texts{"C:\\q\\a.txt", "C:\\q\\b.txt", "C:\\q\\c.txt"}));
     EXPECT_LE(mostOpen, 2u);
     EXPECT_EQ(textOf(kStatusLineId), "Scripts Executed:  3");
-    click(kStartStopId);
+    click(win32::CommandId(Command::StartStop));
     EXPECT_EQ(window->handle(), nullptr);
 }
 

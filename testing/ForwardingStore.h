@@ -4,7 +4,7 @@
 
 namespace vantrel {
 
-/// A store that hands every call to a real one, so that a benchmark can change
+/// A store that hands every call to a real one, so that a test or a benchmark can change
 /// how some of them behave.
 class ForwardingStore : public Store {
 public:

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <string_view>
+
+#include "app/FormLayout.h"
+
+// What the user can ask of the main window, and where each command is
+// offered. Both front ends build their buttons and menus from these tables
+// and hand every command to MainWindowLogic::onCommand.
+
+namespace vantrel {
+
+enum class Command {
+    AddScripts,
+    RemoveSelected,
+    MoveSelectedUp,
+    MoveSelectedDown,
+    StartStop,
+    Activate,
+    ExportList,
+    ImportList,
+    ShowRunMessages,
+    StopAfterFailure,
+    About,
+    RunAgain,
+    Skip,
+    OpenLog,
+};
+
+/// Where a command is offered: a button of the form, an item of a menu of
+/// the menu bar, or of the queue list's own menu (right-click, the menu key).
+enum class CommandPlace { Button, HiddenButton, ListsMenu, OptionsMenu, HelpMenu, QueueListMenu };
+
+struct CommandInfo {
+    Command command;
+    CommandPlace offeredIn;
+    /// The caption; empty for the arrow buttons, which draw their arrows, and
+    /// for Start/Stop, whose caption the run sets.
+    std::string_view caption;
+    /// The form's name of its control, which UI tests and accessibility tools use.
+    std::string_view objectName;
+    /// A button's place on the form; unused for menu items.
+    TwipRect buttonPlace{};
+    /// A menu item that shows a check mark.
+    bool checkable = false;
+};
+
+/// The buttons come in the order the Tab key visits them, the menu items in menu order.
+inline constexpr CommandInfo kCommands[] = {
+    {Command::AddScripts, CommandPlace::Button, "Add", "cmdAdd", main_form::kAddButton},
+    {Command::RemoveSelected, CommandPlace::Button, "Remove", "cmdRemove", main_form::kRemoveButton},
+    {Command::StartStop, CommandPlace::Button, "", "cmdRun", main_form::kStartStopButton},
+    {Command::MoveSelectedUp, CommandPlace::Button, "", "cmdUp", main_form::kMoveUpButton},
+    {Command::MoveSelectedDown, CommandPlace::Button, "", "Command2", main_form::kMoveDownButton},
+    {Command::Activate, CommandPlace::HiddenButton, "&Activate", "Command1",
+     main_form::kActivateButton},
+    {Command::ExportList, CommandPlace::ListsMenu, "Export List", "mnuListsExport"},
+    {Command::ImportList, CommandPlace::ListsMenu, "Import List", "mnuListsImport"},
+    {Command::ShowRunMessages, CommandPlace::OptionsMenu, "Show Run Messages",
+     "mnuOptionsShowRunMessages", {}, true},
+    {Command::StopAfterFailure, CommandPlace::OptionsMenu, "Stop Starting After a Failure",
+     "mnuOptionsStopAfterFailure", {}, true},
+    {Command::About, CommandPlace::HelpMenu, "About", "mnuAbout"},
+    {Command::RunAgain, CommandPlace::QueueListMenu, "Run Again", "mnuQueueRunAgain"},
+    {Command::Skip, CommandPlace::QueueListMenu, "Skip", "mnuQueueSkip"},
+    {Command::OpenLog, CommandPlace::QueueListMenu, "Open Log", "mnuQueueOpenLog"},
+};
+
+struct MenuInfo {
+    CommandPlace holds;
+    std::string_view caption;
+    std::string_view objectName;
+};
+
+/// The menu bar, left to right.
+inline constexpr MenuInfo kMenus[] = {
+    {CommandPlace::ListsMenu, "Lists", "mnuLists"},
+    {CommandPlace::OptionsMenu, "Options", "mnuOptions"},
+    {CommandPlace::HelpMenu, "Help", "mnuHelp"},
+};
+
+}  // namespace vantrel
