@@ -5,7 +5,6 @@
 // the CPU a 30 ms tick loop costs.
 // Usage: window_count_bench [seconds of the tick loop, 20 by default]
 
-#include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -13,7 +12,8 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
+#include <iterator>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -60,34 +60,14 @@ double OwnCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-/// The Xvfb this process started.
-pid_t ChildXvfb() {
-    DIR* proc = opendir("/proc");
-    pid_t found = -1;
-    while (const dirent* entry = readdir(proc)) {
-        const pid_t pid = std::atoi(entry->d_name);
-        if (pid <= 0) continue;
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        const auto open = text.find('('), close = text.rfind(')');
-        if (open == std::string::npos || close == std::string::npos) continue;
-        std::istringstream rest(text.substr(close + 2));
-        std::string state;
-        pid_t parent = 0;
-        rest >> state >> parent;
-        if (parent == getpid() && text.substr(open + 1, close - open - 1) == "Xvfb") found = pid;
-    }
-    closedir(proc);
-    return found;
-}
-
 /// Runs a shell command; its standard output as a number of lines.
 int LinesOf(const std::string& command) {
-    FILE* pipe = popen(("(" + command + ") 2>/dev/null").c_str(), "r");
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(
+        popen(("(" + command + ") 2>/dev/null").c_str(), "r"), pclose);
+    if (!pipe) throw std::runtime_error("cannot run " + command);
     int lines = 0;
-    for (int c; (c = std::fgetc(pipe)) != EOF;)
+    for (int c; (c = std::fgetc(pipe.get())) != EOF;)
         if (c == '\n') ++lines;
-    pclose(pipe);
     return lines;
 }
 
@@ -115,6 +95,7 @@ public:
     }
 
     const std::string& display() const { return server_.display(); }
+    pid_t serverProcess() const { return server_.serverProcess(); }
     testing::XcbTestClient& x() { return x_; }
     int expected() const { return expected_; }
     xcb_window_t retitled() const { return retitled_; }
@@ -249,8 +230,7 @@ Row Measure(WindowManager manager, int windows, double loopSeconds) {
     row.xdotool = TimeTool("xdotool search --name 'esscmd\\.exe'", expected, toolRuns);
     row.wmctrl = TimeTool("wmctrl -l | grep -i 'esscmd\\.exe'", expected, toolRuns);
 
-    const pid_t server = ChildXvfb();
-    if (server < 0) throw std::runtime_error("the Xvfb started for the benchmark is not found");
+    const pid_t server = desktop.serverProcess();
     const double ownBefore = OwnCpuSeconds();
     const double serverBefore = ProcessCpuSeconds(server);
     const auto loopStart = Clock::now();

@@ -5,8 +5,8 @@
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <array>
+#include <cstdlib>
 #include <iterator>
 #include <string>
 #include <vector>

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/FileDescriptor_linux.h"
 #include "testing/XcbTestClient.h"
 
 namespace vantrel::testing {
@@ -39,13 +40,14 @@ public:
     explicit XvfbServer(WindowManager windowManager = WindowManager::None) {
         int fds[2];
         if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
-        xvfb_.pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp",
+        const FileDescriptor reading(fds[0]);
+        FileDescriptor writing(fds[1]);
+        xvfb_.pid = Spawn({"Xvfb", "-displayfd", std::to_string(writing.get()), "-nolisten", "tcp",
                            "-screen", "0", "1280x1024x24"});
-        close(fds[1]);
+        writing.reset();
         // Xvfb writes "N\n" once it accepts connections; the pipe ends empty if it fails.
         std::string number;
-        for (char byte; read(fds[0], &byte, 1) == 1 && byte != '\n';) number += byte;
-        close(fds[0]);
+        for (char byte; read(reading.get(), &byte, 1) == 1 && byte != '\n';) number += byte;
         if (number.empty()) throw std::runtime_error("Xvfb did not start (is it installed?)");
         display_ = ":" + number;
         if (windowManager == WindowManager::Openbox) startWindowManager();
@@ -56,6 +58,9 @@ public:
 
     /// ":N", for xcb_connect or DISPLAY.
     const std::string& display() const { return display_; }
+
+    /// The X server's process, for a benchmark reading its CPU time.
+    pid_t serverProcess() const { return xvfb_.pid; }
 
     bool windowManagerRuns() const { return openbox_.pid > 0; }
 

@@ -34,6 +34,12 @@ constexpr int kScripts = 3;
 constexpr std::string_view kScriptTitle = "esscmd.exe \"/scripts/calc-";
 // One more than the kept list follows one by one before it walks afresh.
 constexpr int kBurstEvents = 10001;
+// Counts asked after every step, as a run and the Activate button ask them.
+constexpr std::array<std::pair<std::string_view, MatchMode>, 3> kCounted = {{
+    {"esscmd.exe", MatchMode::Contains},
+    {"ESSCMD", MatchMode::StartsWith},
+    {"", MatchMode::Contains},
+}};
 
 std::string Describe(const std::vector<TopLevelWindow>& windows) {
     std::ostringstream out;
@@ -256,24 +262,33 @@ protected:
         x_.set(window, "WM_STATE", "WM_STATE", 32, 2, iconic);
     }
 
-    /// The check made after every step: the tracker's invariants hold, and the
+    /// The check made after every step: the tracker's invariants hold, the
     /// kept list comes to equal an independent walk (a window manager answers
-    /// in its own time; what the kept list misses stays missed).
+    /// in its own time; what the kept list misses stays missed), and its
+    /// snapshot, handed out again over the steps that change nothing listed,
+    /// counts what the walk counts.
     std::string disagreement() {
         std::vector<TopLevelWindow> walk;
+        std::shared_ptr<const WindowSnapshot> kept;
         std::string broken;
         const bool agreed = WaitUntil(
             [&] {
                 walk = testing::XcbReferenceWalk(x_).windows();
-                const bool same = kept_.windows() == walk;
+                kept = kept_.snapshot();
                 broken = kept_.brokenInvariant();
-                return same || !broken.empty();
+                return kept->windows() == walk || !broken.empty();
             },
             std::chrono::seconds(10));
         if (!broken.empty()) return "invariant " + broken + "\n";
         if (!agreed)
-            return "the kept list\n" + Describe(kept_.windows()) +
+            return "the kept list\n" + Describe(kept->windows()) +
                    "differs from an independent walk\n" + Describe(walk);
+        for (const auto& [pattern, mode] : kCounted)
+            if (const std::int32_t counted = kept->countMatching(pattern, mode),
+                walked = WindowTitleSearch::countMatchingWindows(walk, pattern, mode);
+                counted != walked)
+                return "the kept list counts " + std::to_string(counted) + " windows for \"" +
+                       std::string(pattern) + "\", the walk " + std::to_string(walked) + "\n";
         return problems_.str();
     }
 
