@@ -3,13 +3,17 @@
 # together, on a private Xvfb with openbox, while three stand-in scripts run
 # (a fourth waits, so the tick keeps counting) among 0, 100 and 1000 other
 # top-level windows. The peer is the same desktop with Vantrel idle (no run).
-# Arguments: the seconds each figure is measured over (default 10).
+# Arguments: the seconds each figure is measured over (default 10), then the
+# numbers of other windows to measure among (default 0 100 1000).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh build run bench
 
 seconds=${1:-10}
+shift $(($# > 0 ? 1 : 0))
+cases=("$@")
+[ ${#cases[@]} -gt 0 ] || cases=(0 100 1000)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target vantrel vantrel-reg other_windows >/dev/null
 
@@ -36,12 +40,23 @@ measure() {
     'BEGIN { printf "%.1f %.1f %.1f\n", 100 * v / hz / s, 100 * x / hz / s, 100 * (v + x) / hz / s }'
 }
 
+# Waits until the X server has used at most one jiffy in a second (openbox
+# takes the better part of a minute to place 1000 new windows), two minutes at most.
+wait_until_quiet() {
+  local before waited
+  for waited in $(seq 120); do
+    before=$(cpu_ticks "$xvfb"); sleep 1
+    [ $(($(cpu_ticks "$xvfb") - before)) -gt 1 ] || return 0
+  done
+  echo "the desktop did not settle in two minutes: the figures below are taken while it changes" >&2
+}
+
 # Maps that many other windows and waits until openbox has taken them on.
 open_others() {
   rm -f "$2/others.out"
   build/bench/other_windows "$1" >"$2/others.out" & others_pid=$!; pids+=("$others_pid")
   until [ -s "$2/others.out" ]; do sleep 0.05; done
-  sleep 3
+  wait_until_quiet
 }
 
 run_case() {
@@ -95,4 +110,4 @@ run_case() {
 }
 
 echo "CPU in percent of one core over ${seconds} s, Vantrel and Xvfb together:"
-for others in 0 100 1000; do run_case "$others"; done
+for others in "${cases[@]}"; do run_case "$others"; done

@@ -9,8 +9,8 @@ namespace vantrel {
 
 namespace {
 
-std::int32_t WindowsCarrying(const std::vector<TopLevelWindow>& walk, std::string_view commandLine) {
-    return WindowTitleSearch::countMatchingWindows(walk, commandLine, MatchMode::Contains);
+std::int32_t WindowsCarrying(const WindowSnapshot& windows, std::string_view commandLine) {
+    return windows.countMatching(commandLine, MatchMode::Contains);
 }
 
 RowProgress EndState(const RecordedLaunch& record) {
@@ -54,10 +54,10 @@ ScriptProgress ProgressOf(const LaunchTracker::Launch& launch, int id) {
     return progress;
 }
 
-int LaunchTracker::add(RecordedLaunch record, const std::vector<TopLevelWindow>& walk) {
+int LaunchTracker::add(RecordedLaunch record, const WindowSnapshot& windows) {
     Launch launch;
     launch.commandLine = CommandLine(record.key.scriptPath);
-    launch.windowsBefore = WindowsCarrying(walk, launch.commandLine);
+    launch.windowsBefore = WindowsCarrying(windows, launch.commandLine);
     launch.launchedAs = ++events_;
     launch.record = std::move(record);
     launches_.push_back(std::move(launch));
@@ -89,12 +89,12 @@ int LaunchTracker::skip(RecordedLaunch record) {
 }
 
 bool LaunchTracker::processLives(const Launch& launch,
-                                 const std::vector<TopLevelWindow>& walk) const {
+                                 const WindowSnapshot& windows) const {
     if (launch.record.process.id != 0) return launcher_.isRunning(launch.record.process);
     // Cut short between its record and its start: whether it started at all
     // only its window and its runner can tell.
     return !ReadOutcomeFile(launch.record.outcomeFile) &&
-           WindowsCarrying(walk, launch.commandLine) > 0;
+           WindowsCarrying(windows, launch.commandLine) > 0;
 }
 
 void LaunchTracker::settle(Launch& launch, WallTime now) {
@@ -104,24 +104,24 @@ void LaunchTracker::settle(Launch& launch, WallTime now) {
     launch.state = EndState(record);
 }
 
-std::vector<int> LaunchTracker::follow(const std::vector<TopLevelWindow>& walk, WallTime now) {
+std::vector<int> LaunchTracker::follow(const WindowSnapshot& windows, WallTime now) {
     std::vector<int> changed;
     for (int id = 0; id < size(); ++id) {
         Launch& launch = launches_[id];
         if (!launch.running()) continue;
         const RowProgress before = launch.state;
-        if (launch.state == RowProgress::Started && unclaimedWindows(walk, id) > 0) {
+        if (launch.state == RowProgress::Started && unclaimedWindows(windows, id) > 0) {
             launch.seenAs = ++events_;
             launch.record.windowSeenAt = now;
             launch.state = RowProgress::Running;
         }
-        if (!processLives(launch, walk)) settle(launch, now);
+        if (!processLives(launch, windows)) settle(launch, now);
         if (launch.state != before) changed.push_back(id);
     }
     return changed;
 }
 
-std::int32_t LaunchTracker::unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const {
+std::int32_t LaunchTracker::unclaimedWindows(const WindowSnapshot& windows, int id) const {
     // A window of the same script that showed after this launch may be
     // another launch's, queued twice; once that one has been seen, it is not
     // taken for this one's too.
@@ -130,11 +130,11 @@ std::int32_t LaunchTracker::unclaimedWindows(const std::vector<TopLevelWindow>& 
         return &other != &launch && other.state == RowProgress::Running &&
                other.commandLine == launch.commandLine && other.seenAs > launch.launchedAs;
     });
-    return WindowsCarrying(walk, launch.commandLine) - launch.windowsBefore -
+    return WindowsCarrying(windows, launch.commandLine) - launch.windowsBefore -
            static_cast<std::int32_t>(claimed);
 }
 
-std::int32_t LaunchTracker::runningWithoutWindow(const std::vector<TopLevelWindow>& walk) const {
+std::int32_t LaunchTracker::runningWithoutWindow(const WindowSnapshot& windows) const {
     std::int32_t unseen = 0;
     std::map<std::string, std::int32_t> seen;
     for (const Launch& launch : launches_) {
@@ -143,7 +143,7 @@ std::int32_t LaunchTracker::runningWithoutWindow(const std::vector<TopLevelWindo
     }
     // Scripts seen running whose windows have gone while they live (tabs of one window).
     for (const auto& [commandLine, count] : seen)
-        unseen += std::max(0, count - WindowsCarrying(walk, commandLine));
+        unseen += std::max(0, count - WindowsCarrying(windows, commandLine));
     return unseen;
 }
 

@@ -31,8 +31,8 @@ public:
 
     explicit LaunchTracker(Launcher& launcher) : launcher_(launcher) {}
 
-    /// A launch about to start, given the walk just before: its id.
-    int add(RecordedLaunch record, const std::vector<TopLevelWindow>& walk);
+    /// A launch about to start, given the windows just before: its id.
+    int add(RecordedLaunch record, const WindowSnapshot& windows);
     /// A launch of an earlier program run, running or ended, as the record has it.
     int adopt(RecordedLaunch record);
     /// An entry marked as done without running.
@@ -48,12 +48,12 @@ public:
     void rekey(int id, const EntryKey& key) { launches_.at(id).record.key = key; }
     void markJournaled(int id) { launches_.at(id).record.journaled = true; }
 
-    /// Follows every running launch through the walk; the ids whose state changed.
-    std::vector<int> follow(const std::vector<TopLevelWindow>& walk, WallTime now);
-    /// The running launches that no window of the walk stands for: not shown
+    /// Follows every running launch through the windows; the ids whose state changed.
+    std::vector<int> follow(const WindowSnapshot& windows, WallTime now);
+    /// The running launches that no window stands for: not shown
     /// yet, or sharing one window with others. Counted beside the windows, so
     /// that the scripts counted as running are never fewer than those that run.
-    std::int32_t runningWithoutWindow(const std::vector<TopLevelWindow>& walk) const;
+    std::int32_t runningWithoutWindow(const WindowSnapshot& windows) const;
 
     bool anyRunning() const;
     int runningCount() const;
@@ -64,8 +64,8 @@ public:
 private:
     /// Windows carrying the launch's command line that showed since it
     /// started and that no other launch has been seen by.
-    std::int32_t unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const;
-    bool processLives(const Launch& launch, const std::vector<TopLevelWindow>& walk) const;
+    std::int32_t unclaimedWindows(const WindowSnapshot& windows, int id) const;
+    bool processLives(const Launch& launch, const WindowSnapshot& windows) const;
     void settle(Launch& launch, WallTime now);
 
     Launcher& launcher_;

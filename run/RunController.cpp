@@ -142,9 +142,9 @@ void RunController::onActivateClicked() {
     showProblems();
 }
 
-std::int32_t RunController::runningScripts(const std::vector<TopLevelWindow>& walk) const {
-    return WindowTitleSearch::countMatchingWindows(walk, partialTitle_, MatchMode::Contains) +
-           tracker_.runningWithoutWindow(walk);
+std::int32_t RunController::runningScripts(const WindowSnapshot& windows) const {
+    return windows.countMatching(partialTitle_, MatchMode::Contains) +
+           tracker_.runningWithoutWindow(windows);
 }
 
 void RunController::checkAndLaunch() {
@@ -152,9 +152,9 @@ void RunController::checkAndLaunch() {
         view_.showNotice(std::to_string(
             WindowTitleSearch::countMatchingWindows(windows_, partialTitle_, MatchMode::Contains)));
     // The box may have stayed open for any time: decide on the windows as they are now.
-    const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-    followLaunches(walk);
-    const std::int32_t running = runningScripts(walk);
+    const std::shared_ptr<const WindowSnapshot> windows = windows_.snapshot();
+    followLaunches(*windows);
+    const std::int32_t running = runningScripts(*windows);
     showRunning(running);
     showStatus();
     // A failure just seen may have stopped the run.
@@ -191,7 +191,7 @@ bool RunController::launch(int id, int row) {
     record.logFile = history_.logFileFor(id);
     const LaunchRequest request{CommandLine(record.key.scriptPath), record.key.scriptPath,
                                 record.outcomeFile, record.logFile};
-    tracker_.add(std::move(record), windows_.topLevelWindows());
+    tracker_.add(std::move(record), *windows_.snapshot());
     try {
         // Written down first: a program killed a moment later never starts it again.
         history_.save(tracker_);
@@ -280,8 +280,8 @@ std::string RunController::timeLeft() const {
     return left ? "   " + TimeLeftText(*left) : std::string();
 }
 
-void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
-    const std::vector<int> changed = tracker_.follow(walk, wallClock_());
+void RunController::followLaunches(const WindowSnapshot& windows) {
+    const std::vector<int> changed = tracker_.follow(windows, wallClock_());
     if (changed.empty()) return;
     bool ended = false;
     for (const int id : changed) {
@@ -340,9 +340,9 @@ void RunController::onCompletionTick() {
 }
 
 void RunController::followCompletions() {
-    const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-    followLaunches(walk);
-    const std::int32_t running = runningScripts(walk);
+    const std::shared_ptr<const WindowSnapshot> windows = windows_.snapshot();
+    followLaunches(*windows);
+    const std::int32_t running = runningScripts(*windows);
     showRunning(running);
     if (phase_ == RunPhase::Finished) {
         if (!tracker_.anyRunning()) view_.setMonitorTimerOn(false);
@@ -366,7 +366,7 @@ std::optional<InterruptedRun> RunController::takeOverInterruptedRun() {
     if (!loaded.run || loaded.run->finished) return std::nullopt;
     history_.carryOn(*loaded.run);
     for (const RecordedLaunch& launch : loaded.run->launches) tracker_.adopt(launch);
-    tracker_.follow(windows_.topLevelWindows(), wallClock_());
+    tracker_.follow(*windows_.snapshot(), wallClock_());
     InterruptedRun interrupted{loaded.run->startedAt, 0, 0, tracker_.runningCount()};
     std::vector<std::string> texts;
     for (const ScriptRow& row : state_.scriptTable)
@@ -440,7 +440,7 @@ void RunController::noteQueueChanged() {
 
 void RunController::runAgain(const std::vector<int>& rows) {
     // A script that has just ended runs again too.
-    followLaunches(windows_.topLevelWindows());
+    followLaunches(*windows_.snapshot());
     for (const int row : rows) {
         if (row >= kScriptTableRows) continue;
         ScriptProgress& progress = state_.scriptTable[row].progress;

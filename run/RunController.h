@@ -143,9 +143,9 @@ private:
     /// Writes the launch down, then starts it; false, with the row as it was, when either fails.
     bool launch(int id, int row);
     void followCompletions();
-    /// Everything the walk and the processes tell; true when a launch ended.
-    void followLaunches(const std::vector<TopLevelWindow>& walk);
-    std::int32_t runningScripts(const std::vector<TopLevelWindow>& walk) const;
+    /// Everything the windows and the processes tell.
+    void followLaunches(const WindowSnapshot& windows);
+    std::int32_t runningScripts(const WindowSnapshot& windows) const;
     EntryKey keyOf(int row) const;
     /// The table row showing the launch, or -1 when none does.
     int rowOf(int id) const;

@@ -4,12 +4,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
 
 /// A native top-level window handle (an X window id, an HWND); 0 means none.
 using WindowHandle = std::uintptr_t;
+
+/// How a window title is matched against a partial title (run/WindowTitleSearch.h).
+enum class MatchMode : std::int16_t;
 
 /// What the title search needs to know of one top-level window.
 struct TopLevelWindow {
@@ -18,6 +23,32 @@ struct TopLevelWindow {
     bool hasOwner = false;
     /// UTF-8, as the window system gives it; empty when it has none.
     std::string title;
+
+    bool operator==(const TopLevelWindow&) const = default;
+};
+
+/// The top-level windows as they were at one moment, and the counts asked of
+/// them: each partial title and mode is matched against the titles once, so a
+/// list that hands out the same snapshot while nothing changes makes a count
+/// asked again cost no title comparison. Meant for one thread.
+class WindowSnapshot {
+public:
+    explicit WindowSnapshot(std::vector<TopLevelWindow> windows) : windows_(std::move(windows)) {}
+
+    /// Every top-level window, the top of the stacking order first.
+    const std::vector<TopLevelWindow>& windows() const { return windows_; }
+
+    /// WindowTitleSearch::countMatchingWindows over these windows.
+    std::int32_t countMatching(std::string_view partialTitle, MatchMode mode) const;
+
+private:
+    struct Count {
+        std::string partialTitle;
+        MatchMode mode;
+        std::int32_t count;
+    };
+    std::vector<TopLevelWindow> windows_;
+    mutable std::vector<Count> counts_;
 };
 
 /// The desktop's top-level windows and what can be done to them.
@@ -26,6 +57,12 @@ public:
     virtual ~WindowList() = default;
     /// Every top-level window, the top of the stacking order first.
     virtual std::vector<TopLevelWindow> topLevelWindows() = 0;
+    /// The windows topLevelWindows() would give now. A list that follows the
+    /// desktop's changes hands out the same snapshot until the windows differ,
+    /// so the same pointer means the same windows; this one walks every time.
+    virtual std::shared_ptr<const WindowSnapshot> snapshot() {
+        return std::make_shared<const WindowSnapshot>(topLevelWindows());
+    }
     virtual bool isMinimized(WindowHandle window) = 0;
     /// Shows a minimized window again.
     virtual void restore(WindowHandle window) = 0;

@@ -5,8 +5,8 @@
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <array>
+#include <cstdlib>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -27,13 +27,13 @@ constexpr std::uint32_t kSourcePager = 2;  // _NET_ACTIVE_WINDOW source indicati
 class XcbWindowList final : public WindowList {
 public:
     explicit XcbWindowList(const char* displayName) : desktop_(displayName) {
-        // The first full walk now: a window the manager is taking on at the
-        // moment of a walk may show as its bare frame, while one that comes
-        // later is followed through its events.
+        // The first full walk now, so that the events from here on are followed
+        // and the run's first count needs no walk.
         tracker_.windows();
     }
 
     std::vector<TopLevelWindow> topLevelWindows() override { return tracker_.windows(); }
+    std::shared_ptr<const WindowSnapshot> snapshot() override { return tracker_.snapshot(); }
 
     bool isMinimized(WindowHandle window) override {
         const WindowState state = windowState(static_cast<xcb_window_t>(window));

@@ -66,13 +66,14 @@ std::int32_t countMatchingWindows(const std::vector<TopLevelWindow>& walk,
 
 std::int32_t countMatchingWindows(WindowList& windows, std::string_view partialTitle,
                                   MatchMode mode) {
-    return countMatchingWindows(windows.topLevelWindows(), partialTitle, mode);
+    return windows.snapshot()->countMatching(partialTitle, mode);
 }
 
 WindowHandle findFirstMatchingWindow(WindowList& windows, std::string_view partialTitle,
                                      MatchMode mode) {
     const TitlePattern pattern(partialTitle, mode);
-    for (const TopLevelWindow& window : windows.topLevelWindows())
+    const std::shared_ptr<const WindowSnapshot> snapshot = windows.snapshot();
+    for (const TopLevelWindow& window : snapshot->windows())
         if (pattern.matches(window)) return window.handle;
     return 0;
 }
@@ -89,3 +90,18 @@ void activateMatchingWindow(WindowList& windows, Notice& notice, std::string_vie
 }
 
 }  // namespace vantrel::WindowTitleSearch
+
+namespace vantrel {
+
+std::int32_t WindowSnapshot::countMatching(std::string_view partialTitle, MatchMode mode) const {
+    const auto known = std::ranges::find_if(counts_, [&](const Count& count) {
+        return count.mode == mode && count.partialTitle == partialTitle;
+    });
+    if (known != counts_.end()) return known->count;
+    const std::int32_t count =
+        WindowTitleSearch::countMatchingWindows(windows_, partialTitle, mode);
+    counts_.push_back({std::string(partialTitle), mode, count});
+    return count;
+}
+
+}  // namespace vantrel

@@ -1,12 +1,13 @@
 // The window list kept from the root's structure events and the property events
 // of the windows that make it up. A root child stands for the manager's client
-// inside it when it is a frame, for itself when the manager made it, and else
-// for what a search two levels below it finds, as the list has always been
-// made. Wherever the events cannot be followed it walks the desktop afresh.
+// inside it when it is a frame holding a listed client, and else for what a
+// search two levels below it finds, as the list has always been made.
+// Wherever the events cannot be followed it walks the desktop afresh.
 
 #include "run/X11WindowTracker_linux.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace vantrel::xcb {
 
@@ -20,16 +21,19 @@ constexpr std::uint32_t kTreeMask =
 // A client in a frame: where it goes and its properties, never the frame's insides.
 constexpr std::uint32_t kClientMask =
     XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-constexpr std::uint32_t kManagerOwnMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+// A frame holding its client: the root tells where it goes, the client the rest.
+constexpr std::uint32_t kFrameMask = XCB_EVENT_MASK_NO_EVENT;
 // The manager's check window: its end is the manager's.
-constexpr std::uint32_t kManagerCheckMask =
-    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+constexpr std::uint32_t kManagerCheckMask = kTreeMask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
 constexpr std::uint32_t kClientListWords = 1 << 16;
 // Frames of a reparenting window manager hold the client this deep at most.
 constexpr int kClientSearchDepth = 2;
 // More events than this in one call is a burst best answered by a fresh walk.
 constexpr std::size_t kEventsBeforeRebuild = 10000;
+// Reading the events that came in with the answers, and answering them, ends
+// after so many rounds on a desktop that never rests; the rest waits for the next call.
+constexpr int kCatchUpRounds = 8;
 
 constexpr std::uint8_t kErrorResponse = 0;
 constexpr std::uint8_t kSentEventFlag = 0x80;
@@ -48,18 +52,33 @@ TopLevelWindow Shown(xcb_window_t window, const WindowProperties& properties) {
     return {window, properties.owned, properties.title};
 }
 
+std::string Hex(xcb_window_t window) {
+    std::ostringstream out;
+    out << "0x" << std::hex << window;
+    return out.str();
+}
+
 }  // namespace
 
-const std::vector<TopLevelWindow>& X11WindowTracker::windows() {
-    if (!walked_) {
-        rebuild();
-    } else {
-        drain();
+X11WindowTracker::X11WindowTracker(Desktop& desktop)
+    : desktop_(desktop),
+      snapshot_(std::make_shared<const WindowSnapshot>(std::vector<TopLevelWindow>())) {}
+
+const std::shared_ptr<const WindowSnapshot>& X11WindowTracker::snapshot() {
+    if (walked_) {
+        drain(xcb_poll_for_event);
         update();
-        if (rebuildNeeded_) rebuild();
+    } else {
+        rebuild();
     }
+    // An answer is newer than the events read before it was asked for, and
+    // the events sent meanwhile came in with it (a window the answer names as
+    // its parent was created, one it no longer finds has moved): they are read
+    // before the list is handed out, so it shows the desktop as of the last answer.
+    for (int round = 1; round < kCatchUpRounds && drain(xcb_poll_for_queued_event); ++round)
+        update();
     if (changed_) collect();
-    return windows_;
+    return snapshot_;
 }
 
 void X11WindowTracker::rebuild() {
@@ -108,9 +127,9 @@ void X11WindowTracker::rebuild() {
     changed_ = true;
 }
 
-void X11WindowTracker::drain() {
+bool X11WindowTracker::drain(xcb_generic_event_t* (*next)(xcb_connection_t*)) {
     std::size_t handled = 0;
-    while (const XcbPointer<xcb_generic_event_t> event{xcb_poll_for_event(desktop_.c())}) {
+    while (const XcbPointer<xcb_generic_event_t> event{next(desktop_.c())}) {
         if (rebuildNeeded_ || SentBefore(event->full_sequence, walkStart_)) continue;
         if (++handled > kEventsBeforeRebuild) {
             rebuildNeeded_ = true;
@@ -119,6 +138,7 @@ void X11WindowTracker::drain() {
         handle(*event);
     }
     desktop_.checkConnection();
+    return handled > 0;
 }
 
 void X11WindowTracker::handle(const xcb_generic_event_t& event) {
@@ -126,10 +146,8 @@ void X11WindowTracker::handle(const xcb_generic_event_t& event) {
     if (event.response_type & kSentEventFlag) return;
     switch (event.response_type) {
         case kErrorResponse:
-            // A window went before its events could be asked for: what else was missed is unknown.
-            if (reinterpret_cast<const xcb_generic_error_t&>(event).major_code ==
-                XCB_CHANGE_WINDOW_ATTRIBUTES)
-                rebuildNeeded_ = true;
+            // Its events were asked for once a window had gone; its parent's,
+            // asked for before the window was found, tell of its end.
             break;
         case XCB_CREATE_NOTIFY:
             onCreate(reinterpret_cast<const xcb_create_notify_event_t&>(event));
@@ -228,7 +246,7 @@ void X11WindowTracker::onProperty(const xcb_property_notify_event_t& event) {
 }
 
 void X11WindowTracker::update() {
-    if (rebuildNeeded_) return;
+    if (rebuildNeeded_) return rebuild();
     if (clientListChanged_) readClientList();
     locateClients();
     resolve();
@@ -290,6 +308,7 @@ void X11WindowTracker::assignClient(xcb_window_t client, xcb_window_t topWindow)
     top.role = Role::Frame;
     top.client = client;
     topOf_[client] = topWindow;
+    desktop_.selectEvents({topWindow}, kFrameMask);
 }
 
 /// The window is no longer where it was known to be: a frame it was the client
@@ -310,31 +329,29 @@ void X11WindowTracker::releaseClient(xcb_window_t window) {
 void X11WindowTracker::resolve() {
     if (dirty_.empty()) return;
     changed_ = true;
-    // The window each top stands for before any search, and the top.
+    // The clients of frames, whose events were asked for when they were
+    // found, then the tops searched below.
     std::vector<xcb_window_t> firstSight;
-    std::vector<xcb_window_t> owners;
+    std::vector<xcb_window_t> frames;
     std::vector<xcb_window_t> plain;
     for (const xcb_window_t window : dirty_) {
         const Top& top = tops_.at(window);
-        if (top.role == Role::Frame) {  // its events were asked for when it was found
+        if (top.role == Role::Frame) {
             firstSight.push_back(top.client);
-            owners.push_back(window);
-        } else if (top.role == Role::ManagerOwn) {
-            desktop_.selectEvents({window},
-                                  window == manager_ ? kManagerCheckMask : kManagerOwnMask);
-            firstSight.push_back(window);
-            owners.push_back(window);
+            frames.push_back(window);
         } else {
             plain.push_back(window);
         }
     }
     dirty_.clear();
     desktop_.selectEvents(plain, kTreeMask);
+    if (std::ranges::find(plain, manager_) != plain.end())
+        desktop_.selectEvents({manager_}, kManagerCheckMask);
     const std::size_t plainStart = firstSight.size();
     firstSight.insert(firstSight.end(), plain.begin(), plain.end());
     const std::vector<WindowProperties> properties = desktop_.properties(firstSight, plainStart);
     for (std::size_t i = 0; i < plainStart; ++i)
-        tops_.at(owners[i]).shown = Shown(firstSight[i], properties[i]);
+        tops_.at(frames[i]).shown = Shown(firstSight[i], properties[i]);
     resolvePlain(plain,
                  {properties.begin() + static_cast<std::ptrdiff_t>(plainStart), properties.end()});
     desktop_.checkConnection();
@@ -403,11 +420,55 @@ void X11WindowTracker::resolvePlain(const std::vector<xcb_window_t>& tops,
 }
 
 void X11WindowTracker::collect() {
-    windows_.clear();
+    std::vector<TopLevelWindow> windows = shownInStackingOrder();
+    // Handed out again when nothing that shows has changed, so its counts are kept.
+    if (windows != snapshot_->windows())
+        snapshot_ = std::make_shared<const WindowSnapshot>(std::move(windows));
+    changed_ = false;
+}
+
+std::vector<TopLevelWindow> X11WindowTracker::shownInStackingOrder() const {
+    std::vector<TopLevelWindow> windows;
+    windows.reserve(stack_.size());
     for (auto window = stack_.rbegin(); window != stack_.rend(); ++window)
         if (const TopLevelWindow& shown = tops_.at(*window).shown; shown.handle != 0)
-            windows_.push_back(shown);
-    changed_ = false;
+            windows.push_back(shown);
+    return windows;
+}
+
+std::string X11WindowTracker::brokenInvariant() const {
+    const std::unordered_set<xcb_window_t> stacked(stack_.begin(), stack_.end());
+    if (stacked.size() != stack_.size()) return "1: a root child is stacked twice";
+    if (stacked.size() != tops_.size() ||
+        !std::ranges::all_of(stack_, [&](xcb_window_t w) { return tops_.contains(w); }))
+        return "1: the stacking order and the known root children differ";
+    for (const auto& [window, top] : tops_) {
+        if ((top.role == Role::Frame) != (top.client != XCB_WINDOW_NONE))
+            return "2: " + Hex(window) + " has a client but is no frame, or the other way round";
+        if (top.role != Role::Frame) continue;
+        if (const auto found = topOf_.find(top.client);
+            found == topOf_.end() || found->second != window)
+            return "2: the client " + Hex(top.client) + " of " + Hex(window) +
+                   " is not known to lie in it";
+        if (!top.below.empty()) return "2: the frame " + Hex(window) + " is searched below";
+    }
+    for (const auto& [window, topWindow] : topOf_) {
+        const auto top = tops_.find(topWindow);
+        if (top == tops_.end() ||
+            (top->second.client != window &&
+             std::ranges::find(top->second.below, window) == top->second.below.end()))
+            return "3: " + Hex(window) + " is known to lie in " + Hex(topWindow) +
+                   ", which neither holds nor searched it";
+    }
+    if (!dirty_.empty() || !toLocate_.empty() || rebuildNeeded_ || clientListChanged_ || changed_)
+        return "4: windows are left to read, or a walk to take";
+    if (shownInStackingOrder() != snapshot_->windows())
+        return "5: the list handed out is not what the root children stand for";
+    std::unordered_set<WindowHandle> listed;
+    for (const TopLevelWindow& window : snapshot_->windows())
+        if (!listed.insert(window.handle).second)
+            return "5: " + Hex(static_cast<xcb_window_t>(window.handle)) + " is listed twice";
+    return {};
 }
 
 void X11WindowTracker::addTop(xcb_window_t window) {

@@ -1,8 +1,9 @@
 #pragma once
 
 // A private X server (Xvfb on a display number it picks itself), optionally
-// with openbox on it; both are ended with the object, or killed should the
-// test process die first. Nothing here looks at the outer $DISPLAY.
+// with openbox on it, which a test may replace, end and start again; both are
+// ended with the object, or killed should the test process die first.
+// Nothing here looks at the outer $DISPLAY.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/FileDescriptor_linux.h"
 #include "testing/XcbTestClient.h"
 
 namespace vantrel::testing {
@@ -38,21 +40,17 @@ public:
     explicit XvfbServer(WindowManager windowManager = WindowManager::None) {
         int fds[2];
         if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
-        xvfb_.pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp",
+        const FileDescriptor reading(fds[0]);
+        FileDescriptor writing(fds[1]);
+        xvfb_.pid = Spawn({"Xvfb", "-displayfd", std::to_string(writing.get()), "-nolisten", "tcp",
                            "-screen", "0", "1280x1024x24"});
-        close(fds[1]);
+        writing.reset();
         // Xvfb writes "N\n" once it accepts connections; the pipe ends empty if it fails.
         std::string number;
-        for (char byte; read(fds[0], &byte, 1) == 1 && byte != '\n';) number += byte;
-        close(fds[0]);
+        for (char byte; read(reading.get(), &byte, 1) == 1 && byte != '\n';) number += byte;
         if (number.empty()) throw std::runtime_error("Xvfb did not start (is it installed?)");
         display_ = ":" + number;
-        if (windowManager == WindowManager::Openbox) {
-            // No user's rc.xml: openbox's defaults apply.
-            openbox_.pid = Spawn({"env", "DISPLAY=" + display_, "XDG_CONFIG_HOME=/nonexistent",
-                                  "openbox", "--sm-disable"});
-            waitForOpenbox();
-        }
+        if (windowManager == WindowManager::Openbox) startWindowManager();
     }
 
     XvfbServer(const XvfbServer&) = delete;
@@ -61,13 +59,55 @@ public:
     /// ":N", for xcb_connect or DISPLAY.
     const std::string& display() const { return display_; }
 
+    /// The X server's process, for a benchmark reading its CPU time.
+    pid_t serverProcess() const { return xvfb_.pid; }
+
+    bool windowManagerRuns() const { return openbox_.pid > 0; }
+
+    /// Starts openbox and waits until it manages windows.
+    void startWindowManager() {
+        openbox_.pid = Spawn(OpenboxCommand(display_, {}));
+        waitForOpenbox();
+    }
+
+    /// A new openbox takes over from the running one (`openbox --replace`),
+    /// which ends on its own; waits until the new one manages windows.
+    void replaceWindowManager() {
+        Process old;
+        std::swap(old.pid, openbox_.pid);
+        openbox_.pid = Spawn(OpenboxCommand(display_, "--replace"));
+        old.reap();
+        waitForOpenbox();
+    }
+
+    /// Ends openbox with the signal: SIGTERM lets it hand its windows back,
+    /// SIGKILL leaves that to the server.
+    void endWindowManager(int signal) { openbox_.end(signal); }
+
 private:
     struct Process {
         pid_t pid = -1;
-        ~Process() {
-            if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
+        void end(int signal) {
+            if (pid > 0 && kill(pid, signal) == 0) waitpid(pid, nullptr, 0);
+            pid = -1;
         }
+        /// Waits for the process to end on its own, and ends it when it does not.
+        void reap() {
+            if (pid > 0 && !WaitUntil([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }))
+                end(SIGKILL);
+            pid = -1;
+        }
+        ~Process() { end(SIGTERM); }
     };
+
+    static std::vector<std::string> OpenboxCommand(const std::string& display,
+                                                   const std::string& option) {
+        // No user's rc.xml: openbox's defaults apply.
+        std::vector<std::string> command = {
+            "env", "DISPLAY=" + display, "XDG_CONFIG_HOME=/nonexistent", "openbox", "--sm-disable"};
+        if (!option.empty()) command.push_back(option);
+        return command;
+    }
 
     static pid_t Spawn(std::vector<std::string> arguments) {
         std::vector<char*> argv;
