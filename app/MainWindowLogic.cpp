@@ -21,8 +21,11 @@ constexpr const char* kDamagedRecordChoice =
 
 std::string StoreProblemText(const StoreProblem& problem) {
     if (problem.readOnly)
-        return "The settings store " + problem.location + " is read only: " + problem.reason +
-               ".\n\nVantrel shows the saved queue, but changes will not be kept.";
+        return "The settings store " + problem.location + " can only be read: " + problem.reason +
+               ".\n\nVantrel shows the saved queue and can run it, but the queue cannot be "
+               "changed: adding, removing, moving and importing scripts are refused. A number "
+               "of scripts to run at a time or an option you choose applies until Vantrel is "
+               "closed.";
     return "The settings store " + problem.location + " cannot be used: " + problem.reason +
            ".\n\nVantrel starts with an empty queue, and changes will not be kept. The file "
            "has been left as it is.";
@@ -112,6 +115,7 @@ MainWindowLogic::MainWindowLogic(const ProgramParts& parts, MainView& view, File
       run_(parts.state, view, parts.windows, parts.launcher, history_, parts.wallClock),
       editor_(parts.state, record_, view.queueList(), view_, view_, chooser) {
     run_.setCloseWhenDone(options_.exitWhenDone);
+    run_.setQueueCheck([this] { return editor_.showAgainIfChangedElsewhere(); });
 }
 
 std::optional<std::string> MainWindowLogic::load() {
@@ -257,7 +261,7 @@ bool MainWindowLogic::edit(Command command) {
         case Command::RemoveSelected: editor_.removeSelected(); return true;
         case Command::MoveSelectedUp: editor_.moveSelectedUp(); return true;
         case Command::MoveSelectedDown: editor_.moveSelectedDown(); return true;
-        case Command::ImportList: editor_.importList(); return true;
+        case Command::ImportList: editor_.importList(run_.goesOn()); return true;
         default: return false;
     }
 }

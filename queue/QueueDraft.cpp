@@ -1,5 +1,8 @@
 #include "queue/QueueDraft.h"
 
+#include <utility>
+
+#include "queue/EntryKey.h"
 #include "queue/QueueEntry.h"
 #include "queue/ScriptProgress.h"
 
@@ -16,6 +19,13 @@ bool HasEntryPrefix(const std::string& text) {
 }
 
 std::string Prefix(const std::string& text) { return text.substr(0, 3); }
+
+template <typename Rows>
+std::vector<std::string> Texts(const Rows& rows) {
+    std::vector<std::string> texts;
+    for (const auto& row : rows) texts.push_back(row.text);
+    return texts;
+}
 
 /// Renumbers the key `name` by `delta` and returns the entry text of its new
 /// name. A name without an entry number keeps its key and its text.
@@ -98,9 +108,13 @@ bool QueueDraft::exchangeScripts(QueueRecord& record, int upper, int lower) {
 void QueueDraft::replaceAll(QueueRecord& record, const std::vector<std::string>& paths) {
     // Every key goes, also those no row shows, so the record holds the new queue alone.
     for (const std::string& name : record.names()) record.deleteEntryKey(name);
-    rows_.clear();
+    const std::vector<Row> before = std::exchange(rows_, {});
     replaced_ = true;
     for (const std::string& path : paths) appendEntry(record, path);
+    // A script this run started stays started wherever the new list puts it.
+    const std::vector<int> same = SameEntries(Texts(before), Texts(rows_));
+    for (std::size_t row = 0; row < rows_.size(); ++row)
+        if (same[row] >= 0) rows_[row].progress = before[same[row]].progress;
 }
 
 void QueueDraft::showIn(ListBox& list, ScriptTable& table) const {

@@ -34,8 +34,9 @@ public:
     /// positions; the scripts and their progress change places. False, with
     /// nothing moved, when the first selected row met is at that edge.
     bool moveSelected(QueueRecord& record, MoveDirection direction);
-    /// Makes the paths the whole queue, numbered from 01, none run yet, with
-    /// no row selected or current.
+    /// Makes the paths the whole queue, numbered from 01, with no row
+    /// selected or current. An entry with the EntryKey of one of the draft
+    /// keeps that one's progress; the others have not run.
     void replaceAll(QueueRecord& record, const std::vector<std::string>& paths);
 
     /// Brings the list and the table in line with the draft.

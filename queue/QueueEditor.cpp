@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "queue/EntryKey.h"
 #include "queue/ListFile.h"
 #include "queue/QueueEntry.h"
 
@@ -48,11 +49,48 @@ std::optional<std::string> FirstRefusal(const std::vector<std::string>& texts) {
 }
 
 /// The paths the lines of a list file name, in order; empty lines name none.
-std::vector<std::string> ListedPaths(const std::vector<std::string>& lines) {
+std::vector<std::string> ListedPaths(const std::string& file) {
     std::vector<std::string> paths;
-    for (const std::string& line : lines)
-        if (!line.empty()) paths.push_back(PathOfListLine(line));
+    for (const std::string& line : ReadListFile(file))
+        if (!line.empty()) paths.push_back(ListedScriptPath(file, PathOfListLine(line)));
     return paths;
+}
+
+constexpr std::size_t kMostNamed = 10;
+
+/// Names the texts one per line, the first few of many.
+std::string Listing(const std::vector<std::string>& texts) {
+    std::string listing;
+    for (std::size_t i = 0; i < texts.size() && i < kMostNamed; ++i) listing += "\n" + texts[i];
+    if (texts.size() > kMostNamed)
+        listing += "\n(and " + std::to_string(texts.size() - kMostNamed) + " more)";
+    return listing;
+}
+
+/// What a run loses when the queue is replaced: the entries the new one does not hold.
+std::string ImportQuestion(const std::string& file, const std::vector<std::string>& queue,
+                           const std::vector<std::string>& paths) {
+    std::vector<std::string> imported;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        imported.push_back(EntryText(static_cast<int>(i) + 1, paths[i]));
+    std::vector<bool> kept(queue.size(), false);
+    for (const int same : SameEntries(queue, imported))
+        if (same >= 0) kept[same] = true;
+    std::vector<std::string> dropped;
+    for (std::size_t i = 0; i < queue.size(); ++i)
+        if (!kept[i]) dropped.push_back(queue[i]);
+    return "A run is going on. Replace the queue by the " + std::to_string(paths.size()) +
+           " scripts of " + file +
+           "?\n\nThe scripts started in this run keep their marks and do not start again." +
+           (dropped.empty() ? std::string("\n\nEvery entry of the queue is in the list file.")
+                            : "\n\nThese entries are not in the list file and will be dropped "
+                              "from the queue:" +
+                                  Listing(dropped));
+}
+
+/// Why each path that is not a file is refused, one per line.
+std::string NotFilesText(const std::vector<std::string>& refused) {
+    return "Only files can be queued, so these have not been added:" + Listing(refused);
 }
 
 std::optional<std::string> ImportRefusal(const std::string& file,
@@ -93,6 +131,13 @@ QueueEditor::Outcome QueueEditor::commit(const std::function<bool(QueueDraft&)>&
     if (!edit(draft)) return Outcome::Unchanged;
     transaction.commit();
     return Outcome::Committed;
+}
+
+bool QueueEditor::showAgainIfChangedElsewhere() {
+    const std::vector<std::string> kept = record_.names();
+    if (kept == shownKeyNames()) return false;
+    ShowQueue(kept, list_, state_.scriptTable);
+    return true;
 }
 
 void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
@@ -137,13 +182,28 @@ void QueueEditor::appendScripts(const std::vector<std::string>& paths) {
         notice_.showNotice(*refusal + "\n\nNothing has been added.");
         return;
     }
+    std::vector<std::string> files;
+    std::vector<std::string> refused;
+    for (const std::string& path : paths) {
+        if (const std::optional<std::string> why = WhyNotAFile(path))
+            refused.push_back(path + " (" + *why + ")");
+        else
+            files.push_back(path);
+    }
+    // Told before the others are added, so the list changes once the user has read it.
+    if (!refused.empty()) notice_.showNotice(NotFilesText(refused));
+    appendFiles(files);
+}
+
+void QueueEditor::appendFiles(const std::vector<std::string>& files) {
+    if (files.empty()) return;
     // Entry numbers keep their two digits, and the record its order, only up to the limit.
-    if (list_.count() + paths.size() > static_cast<std::size_t>(kMaxEntries)) {
-        notice_.showNotice(TooManyToAddText(list_.count(), paths.size()));
+    if (list_.count() + files.size() > static_cast<std::size_t>(kMaxEntries)) {
+        notice_.showNotice(TooManyToAddText(list_.count(), files.size()));
         return;
     }
     change([&](QueueDraft& draft) {
-        draft.appendEntries(record_, paths);
+        draft.appendEntries(record_, files);
         return true;
     });
 }
@@ -181,20 +241,22 @@ void QueueEditor::exportList() {
     notice_.showNotice(" Your list has been saved to " + file + ".");
 }
 
-void QueueEditor::importList() {
+void QueueEditor::importList(bool runGoesOn) {
     const std::string file = chooser_->chooseListFileToOpen();
     if (file.empty()) return;
-    if (const std::optional<std::string> problem = importListFile(file)) notice_.showNotice(*problem);
+    if (const std::optional<std::string> problem = importListFile(file, runGoesOn))
+        notice_.showNotice(*problem);
 }
 
-std::optional<std::string> QueueEditor::importListFile(const std::string& file) {
+std::optional<std::string> QueueEditor::importListFile(const std::string& file, bool askFirst) {
     std::vector<std::string> paths;
     try {
-        paths = ListedPaths(ReadListFile(file));
+        paths = ListedPaths(file);
     } catch (const ListFileError& error) {
         return ImportFailureText(file, error.what());
     }
     if (std::optional<std::string> refusal = ImportRefusal(file, paths)) return refusal;
+    if (askFirst && !prompt_.confirm(ImportQuestion(file, Texts(list_), paths))) return std::nullopt;
     return changed([&](QueueDraft& draft) {
         draft.replaceAll(record_, paths);
         return true;

@@ -35,7 +35,10 @@ public:
 
     /// Appends the script files the user chooses, in the order given.
     void addScripts();
-    /// Appends the dropped files and folders (full paths), in the order given.
+    /// Appends the dropped files (full paths), in the order given. Here and in
+    /// addScripts only regular files are queued: a folder, a device or a path
+    /// that names nothing is refused with a notice naming it, and the others
+    /// are still added.
     void dropFiles(const std::vector<std::string>& paths);
     /// Removes the selected entries once the user has confirmed; with none
     /// selected, says that a script must be selected.
@@ -47,15 +50,24 @@ public:
     /// Writes the list to a list file of the user's choice and says where.
     void exportList();
     /// Replaces the queue by the scripts a list file of the user's choice
-    /// names, one per line: entry texts or bare paths, renumbered by position;
-    /// empty lines are passed over.
-    void importList();
-    /// Imports the list file as importList does; why it was refused, or what
-    /// failed, instead of a notice.
-    std::optional<std::string> importListFile(const std::string& file);
+    /// names, one per line: entry texts or bare paths (relative ones from the
+    /// list file's folder), renumbered by position; empty lines are passed
+    /// over. An entry that was in the queue keeps its progress (QueueDraft).
+    /// While a run goes on, the user is asked first, and told which entries
+    /// the new queue drops.
+    void importList(bool runGoesOn = false);
+    /// Imports the list file as importList does, asking first when told to;
+    /// why it was refused, or what failed, instead of a notice.
+    std::optional<std::string> importListFile(const std::string& file, bool askFirst = false);
+
+    /// Shows the queue again as the record keeps it, progress kept (ShowQueue),
+    /// when another program or window has changed the record since it was
+    /// shown; true when it did. Throws StoreError when the record cannot be read.
+    bool showAgainIfChangedElsewhere();
 
 private:
     void appendScripts(const std::vector<std::string>& paths);
+    void appendFiles(const std::vector<std::string>& files);
     /// The key names of the entries the list shows, in its order.
     std::vector<std::string> shownKeyNames() const;
     enum class Outcome { Committed, Unchanged, ChangedElsewhere };

@@ -37,4 +37,8 @@ std::string EntryTextFromKeyName(std::string_view keyName);
 /// Why a script path cannot enter the queue on this platform, or nothing when it can.
 std::optional<std::string> PathRefusal(std::string_view path);
 
+/// What the path names when that is not a file a script can be read from ("a
+/// folder", "a device", or that nothing is there); nothing for a regular file.
+std::optional<std::string> WhyNotAFile(const std::string& path);
+
 }  // namespace vantrel

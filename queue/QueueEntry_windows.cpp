@@ -1,5 +1,8 @@
+#include <windows.h>
+
 #include <algorithm>
 
+#include "base/WideText_windows.h"
 #include "queue/QueueEntry.h"
 
 namespace vantrel {
@@ -18,5 +21,15 @@ std::string EntryTextFromKeyName(std::string_view keyName) {
 }
 
 std::optional<std::string> PathRefusal(std::string_view) { return std::nullopt; }
+
+std::optional<std::string> WhyNotAFile(const std::string& path) {
+    const std::optional<std::wstring> wide = WideFromUtf8(path);
+    const DWORD attributes =
+        wide ? GetFileAttributesW(wide->c_str()) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES) return "nothing is there";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "a folder";
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return "a device";
+    return std::nullopt;
+}
 
 }  // namespace vantrel

@@ -1,7 +1,6 @@
 #include "queue/QueueRecord.h"
 
-#include <map>
-
+#include "queue/EntryKey.h"
 #include "queue/QueueEntry.h"
 #include "queue/ScriptProgress.h"
 
@@ -33,20 +32,26 @@ void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table) {
 }
 
 void ShowQueue(const std::vector<std::string>& names, ListBox& list, ScriptTable& table) {
-    std::map<std::string, ScriptProgress> kept;
-    for (const ScriptRow& row : table)
-        if (!row.entryText.empty()) kept[row.entryText] = row.progress;
+    std::vector<std::string> shownTexts;
+    std::vector<ScriptProgress> shownProgress;
+    for (const ScriptRow& row : table) {
+        if (row.entryText.empty()) break;
+        shownTexts.push_back(row.entryText);
+        shownProgress.push_back(row.progress);
+    }
+    std::vector<std::string> texts;
+    for (const std::string& name : names) texts.push_back(EntryTextFromKeyName(name));
+    const std::vector<int> same = SameEntries(shownTexts, texts);
     list.clear();
     table = ScriptTable{};
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string entryText = EntryTextFromKeyName(names[i]);
-        list.append(entryText);
-        ScriptRow row{entryText, {}};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        list.append(texts[i]);
+        ScriptRow row{texts[i], {}};
         if (i < table.size()) {
-            row.progress = kept[entryText];
+            if (same[i] >= 0) row.progress = shownProgress[same[i]];
             table[i] = row;
         }
-        ShowRowProgress(list, static_cast<int>(i), entryText, row.progress);
+        ShowRowProgress(list, static_cast<int>(i), texts[i], row.progress);
     }
 }
 

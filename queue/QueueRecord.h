@@ -42,7 +42,9 @@ private:
 
 /// Makes the list and the table show the record, in record order, so that the
 /// queue shown is the queue kept. An entry already in the table keeps its
-/// progress; entries past the table's last row are listed but never run.
+/// progress, found by its script path and how many entries of that path come
+/// before it (its EntryKey), as a run knows it; entries past the table's last
+/// row are listed but never run.
 /// Throws StoreError when the record cannot be read, leaving both as they were.
 void LoadQueue(QueueRecord& record, ListBox& list, ScriptTable& table);
 /// The same for entry key names already read from the record.

@@ -41,6 +41,11 @@ public:
     virtual bool isRunning(const ProcessIdentity& process) { return IsProcessAlive(process); }
 };
 
+/// The argument the tool is given for the script path: the path itself, or,
+/// for a relative one that starts with "-", the same path from the current
+/// folder ("./-name"), so that the tool cannot take it for an option.
+std::string ScriptArgument(const std::string& scriptPath);
+
 /// The name of the command-line tool that runs one script.
 inline constexpr const char* kScriptTool = "esscmd.exe";
 

@@ -67,12 +67,6 @@ std::optional<std::string> FindOnSearchPath(std::string_view name) {
     return std::nullopt;
 }
 
-/// A relative path that starts with "-" goes as "./-name", the same file, so
-/// that the tool cannot take it for an option.
-std::string ArgumentNotAnOption(const std::string& scriptPath) {
-    return scriptPath.starts_with('-') ? "./" + scriptPath : scriptPath;
-}
-
 /// What the detached children report back: the intermediate child the
 /// terminal's process once it is forked, either child a failure. Each
 /// report is one write, smaller than a pipe writes at once.
@@ -256,7 +250,7 @@ private:
         // only a lone word would be handed to a shell.
         arguments.insert(arguments.end(),
                          {"-e", runner_.string(), "--outcome", request.outcomeFile.string(), "--log",
-                          request.logFile.string(), "--", *tool, ArgumentNotAnOption(scriptPath)});
+                          request.logFile.string(), "--", *tool, ScriptArgument(scriptPath)});
         return arguments;
     }
 
@@ -272,6 +266,10 @@ private:
 
 std::unique_ptr<Launcher> CreateLauncher(std::optional<std::filesystem::path> runner) {
     return std::make_unique<TerminalLauncher>(runner ? std::move(*runner) : RunnerBesideProgram());
+}
+
+std::string ScriptArgument(const std::string& scriptPath) {
+    return scriptPath.starts_with('-') ? "./" + scriptPath : scriptPath;
 }
 
 }  // namespace vantrel

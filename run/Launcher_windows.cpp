@@ -83,12 +83,6 @@ std::filesystem::path RunnerBesideProgram() {
     return std::filesystem::path(self).parent_path() / kRunner;
 }
 
-/// A relative path that starts with "-" goes as ".\\-name", the same file, so
-/// that the tool cannot take it for an option.
-std::string ArgumentNotAnOption(const std::string& scriptPath) {
-    return scriptPath.starts_with('-') ? ".\\" + scriptPath : scriptPath;
-}
-
 void RefuseUnquotablePath(const std::string& scriptPath) {
     // Windows programs split their command line themselves, and a quote inside a
     // quoted argument is read differently by different programs.
@@ -117,7 +111,7 @@ public:
             QuotedArgument(runner_.wstring()) + L" --outcome " + QuotedArgument(request.outcomeFile.wstring()) +
             L" --log " + QuotedArgument(request.logFile.wstring()) + L" --title " + QuotedArgument(title) +
             L" -- " + QuotedArgument(tool) + L" " +
-            QuotedArgument(WideOrRefuse(ArgumentNotAnOption(request.scriptPath), "script path"));
+            QuotedArgument(WideOrRefuse(ScriptArgument(request.scriptPath), "script path"));
 
         const std::optional<std::filesystem::path> host = ClassicConsoleHost();
         const std::filesystem::path program = host ? *host : runner_;
@@ -147,6 +141,10 @@ private:
 
 std::unique_ptr<Launcher> CreateLauncher(std::optional<std::filesystem::path> runner) {
     return std::make_unique<ConsoleLauncher>(runner ? std::move(*runner) : RunnerBesideProgram());
+}
+
+std::string ScriptArgument(const std::string& scriptPath) {
+    return scriptPath.starts_with('-') ? ".\\" + scriptPath : scriptPath;
 }
 
 }  // namespace vantrel

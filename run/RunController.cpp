@@ -8,6 +8,7 @@
 #include "queue/ScriptProgress.h"
 #include "run/AtomicFile.h"
 #include "run/RunSummary.h"
+#include "settings/Store.h"
 
 namespace vantrel {
 
@@ -63,7 +64,7 @@ void RunController::showPhase(RunPhase phase) {
 }
 
 void RunController::start() {
-    journalProblemTold_ = recordProblemTold_ = endTold_ = false;
+    journalProblemTold_ = recordProblemTold_ = queueProblemTold_ = endTold_ = false;
     durations_ = ScriptDurations::FromJournal(history_.journalFolder());
     stoppedByFailure_ = couldNotStart_ = false;
     view_.setLaunchTimerOn(true);
@@ -162,6 +163,8 @@ void RunController::checkAndLaunch() {
 }
 
 void RunController::launchNextScript() {
+    // Another program may have taken the entry out of the queue meanwhile.
+    if (!checkQueue()) return;
     ScriptTable& table = state_.scriptTable;
     const auto next = std::find_if(table.begin(), table.end(), [](const ScriptRow& row) {
         return row.entryText.empty() || !row.executed();
@@ -172,12 +175,28 @@ void RunController::launchNextScript() {
     next->progress = {};
     next->progress.state = RowProgress::Started;
     next->progress.launch = id;
-    if (messagesShown_) view_.showNotice(CommandLine(ScriptPath(next->entryText)));
+    if (messagesShown_) {
+        view_.showNotice(CommandLine(ScriptPath(next->entryText)));
+        if (!checkQueue()) return undoMarking(id);
+    }
     const int row = rowOf(id);
     if (row < 0 || !launch(id, row)) return;
     ++started_;
     showProgress(id);
     showStatus();
+}
+
+bool RunController::checkQueue() {
+    try {
+        if (queueCheck_()) rekeyLaunches();
+        return true;
+    } catch (const StoreError& error) {
+        if (!std::exchange(queueProblemTold_, true))
+            problems_.push_back("The queue cannot be read from the settings store: " +
+                                std::string(error.what()) +
+                                ".\n\nNo script starts until it can be read.");
+        return false;
+    }
 }
 
 bool RunController::launch(int id, int row) {
@@ -421,6 +440,11 @@ void RunController::skipEverything() {
 }
 
 void RunController::noteQueueChanged() {
+    rekeyLaunches();
+    showProblems();
+}
+
+void RunController::rekeyLaunches() {
     bool changed = false;
     for (int id = 0; id < tracker_.size(); ++id) {
         const RecordedLaunch& launch = tracker_.launch(id).record;
@@ -435,7 +459,6 @@ void RunController::noteQueueChanged() {
         }
     }
     if (changed) keepRecord();
-    showProblems();
 }
 
 void RunController::runAgain(const std::vector<int>& rows) {

@@ -83,10 +83,16 @@ public:
     /// stopped by a failure or by a script that could not start) and every
     /// script it started has ended.
     void setCloseWhenDone(bool close) { closeWhenDone_ = close; }
+    /// Asked before each launch: shows the queue again as kept when another
+    /// program has changed it, and says whether it did; throws StoreError when
+    /// the queue cannot be read, and then nothing starts until it can be.
+    void setQueueCheck(std::function<bool()> check) { queueCheck_ = std::move(check); }
     /// How the run stands for a scheduler when the program ends.
     RunEnding ending() const;
 
     RunPhase phase() const { return phase_; }
+    /// Started and not finished: a Start carries on with it.
+    bool goesOn() const { return phase_ == RunPhase::Running || phase_ == RunPhase::Stopped; }
     int concurrency() const { return concurrency_; }
 
     // The handlers below run one at a time: one that falls due while another
@@ -140,6 +146,9 @@ private:
     /// Starts the first entry of the table not yet executed, or finishes the
     /// run when every entry has been.
     void launchNextScript();
+    /// Brings the table in line with the queue as kept; false when it cannot be read.
+    bool checkQueue();
+    void rekeyLaunches();
     /// Writes the launch down, then starts it; false, with the row as it was, when either fails.
     bool launch(int id, int row);
     void followCompletions();
@@ -189,12 +198,14 @@ private:
     /// Why the run stopped without a person's click.
     bool stoppedByFailure_ = false;
     bool couldNotStart_ = false;
+    std::function<bool()> queueCheck_ = [] { return false; };
     ReentryGuard guard_;
     std::int32_t started_ = 0;
     std::string recordProblem_;
     std::vector<std::string> problems_;
     bool journalProblemTold_ = false;
     bool recordProblemTold_ = false;
+    bool queueProblemTold_ = false;
 };
 
 }  // namespace vantrel

@@ -67,7 +67,7 @@ void RunHistory::journal(LaunchTracker& tracker, bool unended) {
     for (int id = 0; id < tracker.size(); ++id) {
         const RecordedLaunch& launch = tracker.launch(id).record;
         if (launch.journaled || launch.skipped || (!launch.ended() && !unended)) continue;
-        journal_.append({launch.entryText, launch.key.scriptPath, launch.startedAt,
+        journal_.append({launch.entryText, ScriptArgument(launch.key.scriptPath), launch.startedAt,
                          launch.windowSeenAt, launch.endedAt, ExitStatusField(launch),
                          Utf8Of(launch.logFile)});
         tracker.markJournaled(id);

@@ -18,6 +18,7 @@ public:
 /// What the journal keeps of one started script.
 struct JournalLine {
     std::string entryText;
+    /// As the script tool was given it.
     std::string scriptPath;
     WallTime startedAt;
     std::optional<WallTime> windowSeenAt;

@@ -1,9 +1,7 @@
 #include "run/RunRecord.h"
 
 #include <fstream>
-#include <map>
 
-#include "queue/QueueEntry.h"
 #include "run/AtomicFile.h"
 #include "run/RecordText.h"
 
@@ -136,16 +134,6 @@ std::string TimeStamp(WallTime time) {
 }
 
 }  // namespace
-
-std::vector<EntryKey> EntryKeys(const std::vector<std::string>& entryTexts) {
-    std::map<std::string, int> seen;
-    std::vector<EntryKey> keys;
-    for (const std::string& text : entryTexts) {
-        const std::string path = ScriptPath(text);
-        keys.push_back({path, seen[path]++});
-    }
-    return keys;
-}
 
 const RecordedLaunch* LaunchFor(const RunRecord& run, const EntryKey& key) {
     for (auto launch = run.launches.rbegin(); launch != run.launches.rend(); ++launch)

@@ -6,23 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "queue/EntryKey.h"
 #include "queue/ScriptTable.h"
 #include "run/Processes.h"
 #include "run/ScriptOutcome.h"
 
 namespace vantrel {
-
-/// An entry as a run knows it: by its script path and by how many entries of
-/// the same path come before it in the queue. Moves, removals and imports
-/// keep it, so a script started once is known as started wherever it goes.
-struct EntryKey {
-    std::string scriptPath;
-    int occurrence = 0;
-    bool operator==(const EntryKey&) const = default;
-};
-
-/// The keys of the entries, in queue order.
-std::vector<EntryKey> EntryKeys(const std::vector<std::string>& entryTexts);
 
 /// One launch of a run, or one entry skipped in it, as the record keeps it.
 struct RecordedLaunch {

@@ -15,13 +15,6 @@ constexpr const char* kUsage =
     "  (KEY: HKCU\\Software\\...)";
 constexpr const char* kRootName = "HKEY_CURRENT_USER";
 
-struct RegCommand {
-    std::string verb;
-    std::string keyPath;
-    std::optional<std::string> valueName;
-    std::optional<std::string> data;
-};
-
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     const auto upper = [](char c) {
         return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -116,26 +109,32 @@ int Delete(Store& store, const RegCommand& command, std::ostream& err) {
 
 }  // namespace
 
-int RunRegTool(const std::vector<std::string>& args, Store& store, std::ostream& out,
-               std::ostream& err) {
+std::optional<RegCommand> ParseRegCommand(const std::vector<std::string>& args, std::ostream& err) {
     // The store keeps UTF-8 text only, so that every name reads back as it was written.
     if (!std::ranges::all_of(args, utf8::IsValid)) {
         err << "ERROR: an argument is not valid UTF-8 text; names and data must be UTF-8\n";
-        return kRegUsage;
+        return std::nullopt;
     }
-    const auto command = Parse(args);
-    if (!command) {
-        err << kUsage << "\n";
-        return kRegUsage;
-    }
+    std::optional<RegCommand> command = Parse(args);
+    if (!command) err << kUsage << "\n";
+    return command;
+}
+
+int RunRegCommand(const RegCommand& command, Store& store, std::ostream& out, std::ostream& err) {
     try {
-        if (command->verb == "query") return Query(store, *command, out, err);
-        if (command->verb == "add") return Add(store, *command);
-        return Delete(store, *command, err);
+        if (command.verb == "query") return Query(store, command, out, err);
+        if (command.verb == "add") return Add(store, command);
+        return Delete(store, command, err);
     } catch (const StoreError& error) {
         err << "ERROR: " << error.what() << "\n";
         return kRegStoreFailure;
     }
+}
+
+int RunRegTool(const std::vector<std::string>& args, Store& store, std::ostream& out,
+               std::ostream& err) {
+    const std::optional<RegCommand> command = ParseRegCommand(args, err);
+    return command ? RunRegCommand(*command, store, out, err) : kRegUsage;
 }
 
 }  // namespace vantrel

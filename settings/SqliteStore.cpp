@@ -105,6 +105,20 @@ std::string ImmutableUri(const std::string& path) {
     return uri + "?immutable=1";
 }
 
+/// The write-ahead log and its shared index beside the store.
+constexpr const char* kLogSuffixes[] = {"-wal", "-shm"};
+
+bool HasLog(const std::string& path) {
+    struct stat status {};
+    for (const char* suffix : kLogSuffixes)
+        if (::stat((path + suffix).c_str(), &status) == 0 || errno != ENOENT) return true;
+    return false;
+}
+
+void RemoveLog(const std::string& path) {
+    for (const char* suffix : kLogSuffixes) ::unlink((path + suffix).c_str());
+}
+
 void RemoveWithJournals(const std::string& path) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) ::unlink((path + suffix).c_str());
 }
@@ -145,10 +159,28 @@ void SqliteStore::createFile(const std::string& path) {
 std::unique_ptr<SqliteStore> SqliteStore::open(const std::string& path, Access access) {
     if (access == Access::ReadWrite) createFile(path);
     CheckIsThisStore(path);
-    if (access == Access::ReadOnly) return openForReading(path);
+    switch (access) {
+        case Access::ReadWrite: return openForWriting(path);
+        case Access::ReadOnly: return openForReading(path);
+        case Access::ReadAsItStands: break;
+    }
+    return openAsItStands(path);
+}
+
+std::unique_ptr<SqliteStore> SqliteStore::openForWriting(const std::string& path) {
+    const bool logged = HasLog(path);
     std::unique_ptr<SqliteStore> store = connect(path, SQLITE_OPEN_READWRITE);
-    store->checkSound();
-    return store;
+    try {
+        store->checkSound();
+        return store;
+    } catch (const StoreError&) {
+        if (logged || !store->diskFull()) throw;
+    }
+    store.reset();
+    // Made by this very open, which found none: no other connection was
+    // using the store, as each keeps the shared index while it is open.
+    RemoveLog(path);
+    throw DiskFullError();
 }
 
 std::unique_ptr<SqliteStore> SqliteStore::openForReading(const std::string& path) {
@@ -160,13 +192,23 @@ std::unique_ptr<SqliteStore> SqliteStore::openForReading(const std::string& path
         // In a folder that cannot be written SQLite cannot make the shared
         // index a journaled store needs even to be read. Without a journal
         // the file holds everything, and nothing can change it meanwhile.
-        if (sqlite3_errcode(store->db_.get()) != SQLITE_CANTOPEN ||
-            std::filesystem::exists(path + "-wal"))
-            throw;
+        if (sqlite3_errcode(store->db_.get()) != SQLITE_CANTOPEN) throw;
     }
-    store = connect(ImmutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    return openAsItStands(path);
+}
+
+std::unique_ptr<SqliteStore> SqliteStore::openAsItStands(const std::string& path) {
+    // What a log holds would be missed.
+    if (std::filesystem::exists(path + "-wal"))
+        throw StoreError("its log cannot be read without writing beside it");
+    std::unique_ptr<SqliteStore> store =
+        connect(ImmutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
     store->checkSound();
     return store;
+}
+
+bool SqliteStore::diskFull() const {
+    return sqlite3_errcode(db_.get()) == SQLITE_FULL || sqlite3_system_errno(db_.get()) == ENOSPC;
 }
 
 std::unique_ptr<SqliteStore> SqliteStore::inMemory() {

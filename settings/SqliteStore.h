@@ -9,19 +9,34 @@
 
 namespace vantrel {
 
+/// The store cannot be opened for writing on a full disk.
+class DiskFullError : public StoreError {
+public:
+    DiskFullError() : StoreError("the disk is full") {}
+};
+
 /// The store kept in one SQLite database: a table of keys, each under its
 /// parent, and a table of string values. Names are unique per parent by
 /// their upper-cased form, which is also the enumeration order.
 class SqliteStore final : public Store {
 public:
-    enum class Access { ReadWrite, ReadOnly };
+    enum class Access {
+        ReadWrite,
+        ReadOnly,
+        /// Read from the file alone, creating nothing beside it: for a file
+        /// without a write-ahead log, which nothing changes meanwhile.
+        ReadAsItStands,
+    };
 
     /// Opens the store file. For writing, a missing or empty file is first
     /// made a store: built whole under a temporary name beside it and then put
     /// in its place, so no other process ever sees half a store and a failure
     /// leaves nothing behind. Any other file must carry this store's
     /// application id and pass a check before it is used, so a damaged or
-    /// foreign file is never changed. Throws StoreError with the reason.
+    /// foreign file is never changed. Throws StoreError with the reason, and
+    /// DiskFullError when a store with no log beside it cannot be opened for
+    /// writing because the disk is full (the log files that opening made are
+    /// gone again): it can still be read as it stands.
     static std::unique_ptr<SqliteStore> open(const std::string& path,
                                              Access access = Access::ReadWrite);
     /// An empty store that lives in memory only.
@@ -46,6 +61,9 @@ private:
     static std::unique_ptr<SqliteStore> connect(const std::string& path, int flags);
     static void createFile(const std::string& path);
     static std::unique_ptr<SqliteStore> openForReading(const std::string& path);
+    static std::unique_ptr<SqliteStore> openForWriting(const std::string& path);
+    static std::unique_ptr<SqliteStore> openAsItStands(const std::string& path);
+    bool diskFull() const;
 
     void execute(const char* sql);
     SqliteStatement prepare(const char* sql) { return statements_.prepare(sql); }

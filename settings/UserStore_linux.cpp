@@ -53,7 +53,12 @@ OpenedStore OpenUserStore() {
         if (error) throw StoreError("cannot create its folder: " + error.message());
         if (const std::optional<std::string> whyNot = WhyNotWritable(path))
             return OpenForReading(path, *whyNot);
-        return {SqliteStore::open(path.string()), path.string(), std::nullopt};
+        try {
+            return {SqliteStore::open(path.string()), path.string(), std::nullopt};
+        } catch (const DiskFullError& full) {
+            return {SqliteStore::open(path.string(), SqliteStore::Access::ReadAsItStands),
+                    path.string(), full.what(), true};
+        }
     } catch (const StoreError& error) {
         return {SqliteStore::inMemory(), path.string(), error.what()};
     }

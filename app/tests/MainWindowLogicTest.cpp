@@ -5,6 +5,7 @@
 #include "testing/FakeDesktop.h"
 #include "testing/FakeMainView.h"
 #include "testing/FaultyStore.h"
+#include "testing/FileBytes.h"
 #include "testing/ScriptedFileChooser.h"
 #include "testing/TempFolder.h"
 #include "testing/TempUserStore.h"
@@ -38,8 +39,26 @@ protected:
         return store->stringValue(kSettingsKeyPath, value);
     }
     void queue(const std::string& path, int number = 1) {
-        store->createKey(std::string(kQueueRecordKeyPath) + "\\" +
-                         EntryKeyName(EntryText(number, testing::NativePath(path))));
+        store->createKey(entryKey(number, path));
+    }
+    static std::string entryKey(int number, const std::string& path) {
+        return std::string(kQueueRecordKeyPath) + "\\" +
+               EntryKeyName(EntryText(number, testing::NativePath(path)));
+    }
+    /// A script file made in a folder of the test's own: its path.
+    std::string script(const std::string& name) {
+        const std::filesystem::path file = journal.path() / name;
+        testing::WriteBytes(file, "LOGIN\n");
+        const std::u8string text = file.u8string();
+        return std::string(text.begin(), text.end());
+    }
+    /// Ticks until the run has finished, the scripts ending as they start.
+    void runToTheEnd() {
+        for (int tick = 0; tick < 20 && logic->run().phase() == RunPhase::Running; ++tick) {
+            desktop.endEveryScript();
+            logic->onLaunchTick();
+        }
+        EXPECT_EQ(logic->run().phase(), RunPhase::Finished);
     }
 };
 
@@ -104,13 +123,21 @@ TEST_F(StartUpTest, AStoreThatCannotBeUsedOrOnlyReadIsReportedOnce) {
 
     queue("/x.txt");
     faulty.fails = [](Call call) { return call == Call::Write; };
-    start(StoreProblem{"/home/u/.config/vantrel/registry.sqlite3",
-                       "it cannot be written (Read-only file system)", true});
+    start(StoreProblem{"/home/u/.config/vantrel/registry.sqlite3", "the disk is full", true});
     EXPECT_EQ(view.list.texts(), Strings{EntryText(1, testing::NativePath("/x.txt"))});
     EXPECT_EQ(view.notices,
-              Strings{"The settings store /home/u/.config/vantrel/registry.sqlite3 is read only: it "
-                      "cannot be written (Read-only file system).\n\nVantrel shows the saved "
-                      "queue, but changes will not be kept."});
+              Strings{"The settings store /home/u/.config/vantrel/registry.sqlite3 can only be read: "
+                      "the disk is full.\n\nVantrel shows the saved queue and can run it, but the "
+                      "queue cannot be changed: adding, removing, moving and importing scripts are "
+                      "refused. A number of scripts to run at a time or an option you choose "
+                      "applies until Vantrel is closed."});
+    // As it says: an edit is refused, a concurrency applies.
+    chooser.scriptFiles = {script("y.txt")};
+    logic->onCommand(Command::AddScripts);
+    logic->onConcurrencyChosen(3);
+    EXPECT_EQ(view.list.texts(), Strings{EntryText(1, testing::NativePath("/x.txt"))});
+    EXPECT_EQ(logic->run().concurrency(), 3);
+    EXPECT_EQ(view.notices.size(), 3u);
 }
 
 TEST_F(StartUpTest, WhatCannotBeReadAtStartUpFallsBackToItsDefaultAndIsToldOnce) {
@@ -129,7 +156,7 @@ TEST_F(StartUpTest, WhatCannotBeReadAtStartUpFallsBackToItsDefaultAndIsToldOnce)
 
     // Once the store answers again, the first edit finds the saved queue and shows it.
     faulty.fails = [](Call) { return false; };
-    logic->onFilesDropped({testing::NativePath("/y.txt")});
+    logic->onFilesDropped({script("y.txt")});
     EXPECT_EQ(view.list.texts(), Strings{EntryText(1, testing::NativePath("/x.txt"))});
     EXPECT_EQ(store->subKeys(kQueueRecordKeyPath).size(), 1u);
 }
@@ -184,6 +211,60 @@ TEST_F(StartUpTest, AddAndRemoveChangeNothingWhileARunGoesOn) {
     EXPECT_TRUE(view.boxes.empty());
     logic->onCommand(Command::About);
     EXPECT_EQ(view.aboutBoxes, 1);
+}
+
+TEST_F(StartUpTest, AnImportDuringARunAsksFirstAndNoScriptStartsTwiceOrGoesUnsaid) {
+    using enum RowProgress;
+    const Strings s{testing::NativePath("/c/s1.txt"), testing::NativePath("/c/s2.txt"),
+                    testing::NativePath("/c/s3.txt"), testing::NativePath("/c/s4.txt")};
+    for (int i = 0; i < 3; ++i) store->createKey(std::string(kQueueRecordKeyPath) + "\\" +
+                                                 EntryKeyName(EntryText(i + 1, s[i])));
+    store->setStringValue(kSettingsKeyPath, "Id", "2");
+    store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
+    start();
+    logic->onCommand(Command::StartStop);
+    logic->onLaunchTick();
+    logic->onLaunchTick();
+    ASSERT_EQ(desktop.started, (Strings{s[0], s[1]}));
+    const std::filesystem::path list = journal.path() / "list.txt";
+    testing::WriteBytes(list, s[0] + "\r\n" + s[1] + "\r\n" + s[3] + "\r\n");
+    const std::u8string listText = list.u8string();
+    chooser.listFileToOpen = std::string(listText.begin(), listText.end());
+    for (const bool ok : {false, true}) {
+        view.boxes.clear();
+        view.confirmAnswer = ok;
+        logic->onCommand(Command::ImportList);
+        ASSERT_EQ(view.boxes.size(), 1u);
+        EXPECT_TRUE(view.boxes[0].ends_with("will be dropped from the queue:\n" + EntryText(3, s[2])))
+            << view.boxes[0];
+    }
+    EXPECT_EQ(view.list.texts(), (Strings{EntryText(1, s[0]), EntryText(2, s[1]), EntryText(3, s[3])}));
+    EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{Started, Started, Waiting}));
+    runToTheEnd();
+    EXPECT_EQ(desktop.started, (Strings{s[0], s[1], s[3]}));
+}
+
+TEST_F(StartUpTest, AnEntryAnotherProgramTakesOutDuringARunNeverStarts) {
+    using enum RowProgress;
+    const std::string a = testing::NativePath("/a"), d = testing::NativePath("/d");
+    for (int i = 0; i < 4; ++i) queue(std::string("/") + "abcd"[i], i + 1);
+    start();
+    logic->onCommand(Command::StartStop);
+    logic->onLaunchTick();
+    desktop.endEveryScript();
+    // While the command line of b is shown, and then between two ticks.
+    view.onBox = [&](const std::string& box) {
+        if (box == CommandLine(testing::NativePath("/b")))
+            OpenUserStore().store->deleteKey(entryKey(2, "/b"));
+    };
+    logic->onLaunchTick();
+    EXPECT_EQ(view.list.texts(), (Strings{EntryText(1, a), EntryText(3, testing::NativePath("/c")),
+                                          EntryText(4, d)}));
+    OpenUserStore().store->deleteKey(entryKey(3, "/c"));
+    logic->onLaunchTick();
+    EXPECT_EQ(desktop.started, (Strings{a, d}));
+    EXPECT_EQ(view.list.texts(), (Strings{EntryText(1, a), EntryText(4, d)}));
+    EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{Done, Started}));
 }
 
 }  // namespace

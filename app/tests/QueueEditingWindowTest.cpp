@@ -12,27 +12,36 @@ using Texts = std::vector<std::string>;
 using QueueEditingWindowTest = MainWindowFixture;
 
 TEST_F(QueueEditingWindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
+    const std::string a = (home.path() / "a.txt").string(), c = (home.path() / "c.txt").string(),
+                      folder = (home.path() / "folder").string();
+    WriteBytes(a, "LOGIN\n");
+    WriteBytes(c, "LOGIN\n");
+    std::filesystem::create_directory(folder);
     open({"01-/s/x.txt"});
-    chooser.scriptFiles = {"/s/a.txt"};
+    chooser.scriptFiles = {a};
     click("cmdAdd");
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile("/s/c.txt"), QUrl("https://example.org/x.txt"),
-                   QUrl::fromLocalFile("/s/folder")});
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(c)), QUrl("https://example.org/x.txt"),
+                   QUrl::fromLocalFile(QString::fromStdString(folder))});
     const QPoint point = list->viewport()->rect().center();
     QDragEnterEvent enter(point, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &enter);
     QDropEvent drop(point, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &drop);
-    // The list adds a drop's files once the drop itself is over.
-    QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(rows(), (Texts{"01-/s/x.txt", "02-/s/a.txt", "03-/s/c.txt", "04-/s/folder"}));
+    {
+        // The list adds a drop's files once the drop itself is over; the folder is refused.
+        MessageBoxAnswerer answerer;
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(answerer.texts(), Texts{"Only files can be queued, so these have not been "
+                                          "added:\n" + folder + " (a folder)"});
+    }
+    EXPECT_EQ(rows(), (Texts{"01-/s/x.txt", "02-" + a, "03-" + c}));
 
-    clickRow(3);
+    clickRow(2);
     click("cmdUp");
     click("cmdUp");
     click("Command2");
-    EXPECT_EQ(rows(), (Texts{"01-/s/x.txt", "02-/s/a.txt", "03-/s/folder*", "04-/s/c.txt"}));
-
+    EXPECT_EQ(rows(), (Texts{"01-/s/x.txt", "02-" + c + "*", "03-" + a}));
     chooser.listFileToSave = chooser.listFileToOpen = (home.path() / "queue.txt").string();
     MessageBoxAnswerer answerer;
     window->findChild<QAction*>("mnuListsExport")->trigger();

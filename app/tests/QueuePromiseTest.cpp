@@ -2,10 +2,14 @@
 // next start's load hold the same entries in the same order, numbered by
 // position; each entry's run state moves with it; and a run starts every
 // queued entry not yet run exactly once, in list order, never while N scripts
-// already run.
+// already run, and never one the store no longer holds, whatever another
+// program does to the store meanwhile.
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <map>
 #include <random>
 #include <sstream>
 #include <utility>
@@ -154,12 +158,28 @@ struct ModelEntry {
     std::optional<std::size_t> script;
 };
 
+/// The queue of these paths, where an entry that was there before, known by
+/// its path and how many of that path come before it, is the same entry.
+std::vector<ModelEntry> SameEntriesFor(const std::vector<ModelEntry>& before, const Texts& paths) {
+    std::map<std::pair<std::string, int>, ModelEntry> known;
+    std::map<std::string, int> seen;
+    for (const ModelEntry& entry : before) known.emplace(std::pair{entry.path, seen[entry.path]++}, entry);
+    seen.clear();
+    std::vector<ModelEntry> after;
+    for (const std::string& path : paths) {
+        const auto found = known.find({path, seen[path]++});
+        after.push_back(found != known.end() ? found->second : ModelEntry{path});
+    }
+    return after;
+}
+
 /// Drives random sequences of what a user does against the program and a
 /// reference model, and compares the two after every step. Now and then the
 /// store fails a call of a command, which must then change nothing.
 class QueuePromise {
 public:
     explicit QueuePromise(unsigned randomStart) : randomStart_(randomStart), random_(randomStart) {
+        makeScriptFiles();
         desktop_.onStart = [this](const std::string& path) { onScriptStarted(path); };
         desktop_.plan = [this](const LaunchRequest& request) {
             SimulatedDesktop::Script script;
@@ -174,14 +194,15 @@ public:
     }
 
     void step() {
-        const int action = pick(0, 16);
-        // A run may finish inside a box of a drop or an import, which then add
-        // entries the finished run does not start.
-        const bool addsEntries = action == 1 || action == 5 || action == 6;
+        const int action = pick(0, 17);
+        // A run may finish inside a box of an add, a drop or an import, which then add
+        // entries the finished run does not start; so may another program.
+        const bool addsEntries = action <= 1 || action == 5 || action == 6 || action == 13;
         finishedBefore_ = program_->phase() == RunPhase::Finished || addsEntries;
         // A start-up that cannot read shows no queue until the next edit; that is not this test's.
         if (action != 7 && action != 8) armStoreFault();
-        const std::size_t noticesBefore = program_->view.notices.size();
+        noticesBefore_ = program_->view.notices.size();
+        changedElsewhereBefore_ = changedElsewhere_;
         switch (action) {
             case 0: add(); break;
             case 1: drop(); break;
@@ -196,18 +217,12 @@ public:
             case 10: switchRunMessages(); break;
             case 11: runAgain(); break;
             case 12: skip(); break;
+            case 13: changeElsewhere(); break;
             default: tickForAWhile(); break;
         }
-        if (disarmStoreFault() && action <= 6) {
+        if (disarmStoreFault() && action <= 6)
             // The command failed whole (the model was left as it was), and the user was told.
-            const std::vector<std::string>& notices = program_->view.notices;
-            check(std::any_of(notices.begin() + static_cast<std::ptrdiff_t>(noticesBefore),
-                              notices.end(),
-                              [](const std::string& text) {
-                                  return text.find("disk I/O error") != std::string::npos;
-                              }),
-                  "a failed store call was not told");
-        }
+            check(toldInThisStep("disk I/O error"), "a failed store call was not told");
         compare();
     }
 
@@ -255,22 +270,47 @@ private:
         storeFaultArmed_ = false;
         return std::exchange(storeFaultFired_, false);
     }
-    /// Whether the command just given went through: a store call that failed fails it whole.
-    bool commandWentThrough() const { return !storeFaultFired_; }
-
-    std::string randomPath() {
-        static const Texts pool{"/s/a.txt",          "/s/b c.txt",  "/s/\xC3\xA9t\xC3\xA9.txt",
-                                "relative/x.txt",    "7-x",         "/s/<b>bold</b>.txt",
-                                "/s/q'uote\".txt",   "/s/a.txt",    "/calc/long " + std::string(300, 'y')};
-        return pool[pick(0, static_cast<int>(pool.size()) - 1)];
+    /// Whether the edit just given went through: a store call that failed
+    /// fails it whole, and a list behind the store refuses it.
+    bool editWentThrough() const {
+        return !storeFaultFired_ && !changedElsewhereBefore_ && !toldInThisStep(kQueueChangedText);
     }
+    bool toldInThisStep(std::string_view words) const {
+        const std::vector<std::string>& notices = program_->view.notices;
+        return std::any_of(notices.begin() + static_cast<std::ptrdiff_t>(noticesBefore_),
+                           notices.end(), [&](const std::string& text) {
+                               return text.find(words) != std::string::npos;
+                           });
+    }
+
+    /// Script files below the home, as a list file in the home names them.
+    static const Texts& ScriptNames() {
+        static const Texts names{"s/a.txt",          "s/b c.txt",      "s/\xC3\xA9t\xC3\xA9.txt",
+                                 "relative/x.txt",   "7-x",            "s/<b>bold</b>.txt",
+                                 "s/q'uote\".txt",   "s/a.txt",        "calc/long " + std::string(200, 'y') + "/" + std::string(100, 'z')};
+        return names;
+    }
+    std::string pathOf(const std::string& name) const { return (home_.path() / name).string(); }
+    void makeScriptFiles() {
+        for (const std::string& name : ScriptNames()) {
+            std::filesystem::create_directories(std::filesystem::path(pathOf(name)).parent_path());
+            WriteBytes(pathOf(name), "LOGIN\n");
+        }
+        ::mkfifo(pathOf("fifo").c_str(), 0600);
+    }
+    std::string randomName() { return ScriptNames()[pick(0, static_cast<int>(ScriptNames().size()) - 1)]; }
+    /// Paths as Add and drops give them; now and then one that is no file.
     Texts randomPaths(int most) {
+        static const Texts notFiles{"s", "fifo", "missing.txt"};
         Texts paths(pick(1, most));
-        for (std::string& path : paths) path = randomPath();
+        for (std::string& path : paths)
+            path = chance(8) ? (chance(25) ? "/dev/null" : pathOf(notFiles[pick(0, 2)]))
+                             : pathOf(randomName());
         // Now and then a path the queue cannot store, which refuses the whole command.
         if (chance(5)) paths[pick(0, static_cast<int>(paths.size()) - 1)] = "/s/back\\slash";
         return paths;
     }
+    static bool IsFile(const std::string& path) { return std::filesystem::is_regular_file(path); }
     std::vector<bool> randomSelection() {
         std::vector<bool> rows(program_->view.list.count());
         const int percent = pick(0, 100);
@@ -280,16 +320,21 @@ private:
 
     bool running() const { return program_->phase() == RunPhase::Running; }
 
-    /// Entries added or dropped, unless refused; checked once the program has
-    /// had the command, since ticks inside its boxes still run the old queue.
+    /// Entries added or dropped, the files among the paths unless refused;
+    /// checked once the program has had the command, since ticks inside its
+    /// boxes still run the old queue.
     void append(const Texts& paths) {
-        if (!commandWentThrough()) return;
+        Texts files;
+        std::copy_if(paths.begin(), paths.end(), std::back_inserter(files), IsFile);
         const bool refused =
             std::any_of(paths.begin(), paths.end(),
-                        [](const std::string& p) { return p.find('\\') != std::string::npos; }) ||
-            model_.size() + paths.size() > static_cast<std::size_t>(kMaxEntries);
-        if (!refused)
-            for (const std::string& path : paths) model_.push_back({path});
+                        [](const std::string& p) { return p.find('\\') != std::string::npos; });
+        if (!refused && files.size() < paths.size())
+            check(toldInThisStep("Only files can be queued"), "what is no file was not told");
+        if (refused || !editWentThrough() ||
+            model_.size() + files.size() > static_cast<std::size_t>(kMaxEntries))
+            return;
+        for (const std::string& path : files) model_.push_back({path});
     }
 
     void add() {
@@ -323,6 +368,8 @@ private:
             check(program_->view.boxes.empty(), "remove asked while a run goes on");
             return;
         }
+        // A list behind the store: the edit is refused at once, whatever it asked.
+        if (changedElsewhereBefore_) return;
         const int count = static_cast<int>(std::count(selected.begin(), selected.end(), true));
         const std::string ask = "Are you sure you want to remove ";
         if (count == 0) {
@@ -334,7 +381,7 @@ private:
             count >= 2 ? ask + "all " + std::to_string(count) + " items?"
                        : ask + EntryText(static_cast<int>(first) + 1, model_[first].path) + "?";
         check(program_->view.boxes.at(0) == question, "remove question: " + question);
-        if (!ok || !commandWentThrough()) return;
+        if (!ok || !editWentThrough()) return;
         std::vector<ModelEntry> kept;
         for (std::size_t row = 0; row < model_.size(); ++row)
             if (!selected[row]) kept.push_back(model_[row]);
@@ -346,7 +393,7 @@ private:
         log((direction == MoveDirection::Up ? "up " : "down ") + Describe(selected));
         program_->select(selected, -1);
         const bool up = direction == MoveDirection::Up;
-        const int n = static_cast<int>(model_.size());
+        const int n = changedElsewhereBefore_ ? 0 : static_cast<int>(model_.size());
         std::vector<ModelEntry> moved = model_;
         for (int visit = 0; visit < n; ++visit) {
             const int row = up ? visit : n - 1 - visit;
@@ -360,51 +407,69 @@ private:
             std::vector<bool>::swap(selected[row], selected[neighbour]);
         }
         program_->logic.onCommand(up ? Command::MoveSelectedUp : Command::MoveSelectedDown);
-        if (commandWentThrough()) model_ = moved;
+        if (editWentThrough()) model_ = moved;
     }
 
     /// A list file as people write them: numbered or not, misnumbered, with
-    /// empty and repeated lines, LF or CR LF.
+    /// empty and repeated lines, paths full or from the list's folder, LF or CR LF.
     void importGeneratedList() {
-        Texts paths = randomPaths(chance(5) ? 110 : 8);
-        if (chance(10)) paths.clear();
+        Texts names(pick(1, chance(5) ? 110 : 8));
+        for (std::string& name : names) name = randomName();
+        if (chance(10)) names.clear();
         const std::string lineEnd = chance(50) ? "\r\n" : "\n";
         std::string bytes;
-        for (const std::string& path : paths) {
+        Texts paths;
+        for (const std::string& name : names) {
+            paths.push_back(pathOf(name));
+            const std::string listed = chance(50) ? paths.back() : chance(50) ? name : "./" + name;
             if (chance(15)) bytes += lineEnd;
-            bytes += chance(50) ? EntryText(pick(0, 99), path) : path;
+            bytes += chance(50) ? EntryText(pick(0, 99), listed) : listed;
             bytes += lineEnd;
+        }
+        if (chance(5)) {
+            bytes += "/s/back\\slash" + lineEnd;
+            paths.push_back("/s/back\\slash");
         }
         if (!bytes.empty() && chance(30)) bytes.resize(bytes.size() - lineEnd.size());
         log("import " + std::to_string(paths.size()) + " scripts");
         importFile(bytes, paths);
     }
 
+    /// During a run the import asks first; an entry it keeps keeps its run state.
     void importFile(const std::string& bytes, const Texts& paths) {
-        const std::string file = (home_.path() / "list.txt").string();
+        const std::string file = pathOf("list.txt");
         WriteBytes(file, bytes);
         program_->chooser.listFileToOpen = file;
         const bool refused =
             paths.size() > static_cast<std::size_t>(kMaxEntries) ||
             std::any_of(paths.begin(), paths.end(),
                         [](const std::string& p) { return p.find('\\') != std::string::npos; });
+        const bool asks = !refused && program_->logic.run().goesOn();
+        const bool ok = !asks || chance(80);
+        log(asks ? (ok ? "  asked: OK" : "  asked: Cancel") : "  not asked");
+        program_->view.confirmAnswer = ok;
+        const std::size_t boxesBefore = program_->view.boxes.size();
         program_->logic.onCommand(Command::ImportList);
-        if (!refused && commandWentThrough()) {
-            model_.clear();
-            for (const std::string& path : paths) model_.push_back({path});
-        }
+        program_->view.confirmAnswer = true;
+        const auto asked = std::count_if(
+            program_->view.boxes.begin() + static_cast<std::ptrdiff_t>(boxesBefore),
+            program_->view.boxes.end(),
+            [](const std::string& box) { return box.starts_with("A run is going on. Replace"); });
+        check(asked == (asks ? 1 : 0), "the question before an import");
+        if (!refused && ok && editWentThrough()) model_ = SameEntriesFor(model_, paths);
     }
 
     void exportAndImportAgain() {
         log("export and import again");
-        const std::string file = (home_.path() / "exported.txt").string();
+        const std::string file = pathOf("exported.txt");
         program_->chooser.listFileToSave = file;
         program_->logic.onCommand(Command::ExportList);
+        // What the list shows, also when another program has changed the store since.
         std::string expected;
         Texts paths;
-        for (std::size_t row = 0; row < model_.size(); ++row) {
-            expected += EntryText(static_cast<int>(row) + 1, model_[row].path) + "\r\n";
-            paths.push_back(model_[row].path);
+        for (const std::string& text : program_->view.list.texts()) {
+            expected += text + "\r\n";
+            paths.push_back(ScriptPath(text));
         }
         check(ReadBytes(file) == expected, "exported file");
         importFile(ReadBytes(file), paths);
@@ -421,6 +486,7 @@ private:
         check(program_->logic.runMessagesShown() == messagesShown_, "run messages after a restart");
         program_->view.concurrency = program_->logic.run().concurrency();
         const bool resumed = program_->askedToResume() && resume;
+        changedElsewhere_ = false;
         log(program_->askedToResume() ? (resume ? "  resumed" : "  given up") : "  nothing to resume");
         if (!resumed)
             for (ModelEntry& entry : model_) entry.run = false;
@@ -434,6 +500,8 @@ private:
 
     /// Run Again makes the selected entries unrun, but not those whose scripts still run.
     void runAgain() {
+        // They act on the rows shown, which the model follows only once they show the store.
+        if (changedElsewhere_) return tickForAWhile();
         const std::vector<bool> selected = randomSelection();
         log("run again " + Describe(selected));
         program_->select(selected, -1);
@@ -449,6 +517,7 @@ private:
     }
 
     void skip() {
+        if (changedElsewhere_) return tickForAWhile();
         const std::vector<bool> selected = randomSelection();
         log("skip " + Describe(selected));
         program_->select(selected, -1);
@@ -481,12 +550,42 @@ private:
     void tickForAWhile() {
         const int ticks = pick(1, 20);
         log("ticks " + std::to_string(ticks));
+        const bool wasTicking = std::exchange(ticking_, true);
         for (int tick = 0; tick < ticks; ++tick) {
             now_ += pick(30, 600) * 1ms;
             if (program_->view.launchTimerOn) program_->logic.onLaunchTick();
             if (program_->view.monitorTimerOn && chance(10)) program_->logic.onMonitorTick();
             failNextStartNowAndThen();
         }
+        ticking_ = wasTicking;
+    }
+
+    /// Another program changes the store, as another window of Vantrel does:
+    /// it removes an entry and renumbers those below, or adds one at the end.
+    void changeElsewhere() {
+        const std::unique_ptr<Store> other = OpenUserStore().store;
+        SettingsKeys settings(*other);
+        QueueRecord record(settings, kQueueRecordKeyPath);
+        const Texts names = record.names();
+        Texts paths;
+        for (const std::string& name : names) paths.push_back(ScriptPath(name));
+        StoreTransaction transaction(*other);
+        if (!paths.empty() && (chance(50) || paths.size() >= static_cast<std::size_t>(kMaxEntries))) {
+            const int row = pick(0, static_cast<int>(paths.size()) - 1);
+            log("another program removes row " + std::to_string(row));
+            record.deleteEntryKey(names[row]);
+            for (int below = row + 1; below < static_cast<int>(names.size()); ++below)
+                record.renumberEntryKey(names[below], EntryText(below, paths[below]));
+            paths.erase(paths.begin() + row);
+        } else {
+            paths.push_back(pathOf(randomName()));
+            log("another program adds " + paths.back());
+            record.createEntryKey(EntryText(static_cast<int>(paths.size()), paths.back()));
+        }
+        transaction.commit();
+        model_ = SameEntriesFor(model_, paths);
+        changedElsewhere_ = true;
+        finishedBefore_ = true;
     }
 
     void failNextStartNowAndThen() {
@@ -494,11 +593,19 @@ private:
         if (desktop_.failNextStart) log("next start fails");
     }
 
-    /// Any box stays open for a while, and either timer's ticks fall due meanwhile.
+    /// Any box stays open for a while, and either timer's ticks fall due
+    /// meanwhile; while the run's boxes are open, another program may change
+    /// the store. The store fails none of their calls, which belong to no command.
     void userReadsTheBox() {
         now_ += pick(0, 3000) * 1ms;
+        if (ticking_ && chance(5)) changeElsewhere();
+        // A list behind the store refuses the command of this step, unless a
+        // tick shows the store first; the model takes it as refused.
+        if (changedElsewhere_ && !ticking_) return;
+        const bool armed = std::exchange(storeFaultArmed_, false);
         if (chance(20)) program_->logic.onLaunchTick();
         if (chance(10)) program_->logic.onMonitorTick();
+        storeFaultArmed_ = armed;
     }
 
     void onScriptStarted(const std::string& path) {
@@ -510,6 +617,10 @@ private:
                                        [](const ModelEntry& entry) { return !entry.run; });
         if (!check(next != model_.end(), "started " + path + " with every entry run")) return;
         check(next->path == path, "started " + path + ", expected " + next->path);
+        const Texts kept = program_->file->subKeys(kQueueRecordKeyPath);
+        check(std::any_of(kept.begin(), kept.end(),
+                          [&](const std::string& entry) { return ScriptPath(entry) == path; }),
+              "started " + path + ", which the store no longer holds");
         next->run = true;
         next->script = desktop_.startedCount();
     }
@@ -518,8 +629,11 @@ private:
         Texts expected;
         for (std::size_t row = 0; row < model_.size(); ++row)
             expected.push_back(EntryText(static_cast<int>(row) + 1, model_[row].path));
-        check(program_->view.list.texts() == expected, "the list");
         check(program_->file->subKeys(kQueueRecordKeyPath) == expected, "the store");
+        // The list shows the store again before the next launch or edit.
+        if (changedElsewhere_ && program_->view.list.texts() != expected) return;
+        changedElsewhere_ = false;
+        check(program_->view.list.texts() == expected, "the list");
         for (std::size_t row = 0; row < kScriptTableRows; ++row) {
             const ScriptRow& shown = program_->state.scriptTable[row];
             const bool inQueue = row < model_.size();
@@ -576,10 +690,19 @@ private:
     bool messagesShown_ = true;
     bool storeFaultArmed_ = false;
     bool storeFaultFired_ = false;
+    std::size_t noticesBefore_ = 0;
+    /// Another program changed the store since the list last showed it.
+    bool changedElsewhere_ = false;
+    bool changedElsewhereBefore_ = false;
+    bool ticking_ = false;
 };
 
 struct QueuePromiseTest : ::testing::Test {
     TempConfigHome home;
+    std::string script(const std::string& name) {
+        WriteBytes(home.path() / name, "LOGIN\n");
+        return (home.path() / name).string();
+    }
     Clock::time_point now{};
     SimulatedDesktop desktop{now};
 
@@ -598,22 +721,23 @@ struct QueuePromiseTest : ::testing::Test {
 
 TEST_F(QueuePromiseTest, AFailedReadInsideACommandChangesNothingAndNoScriptRunsTwice) {
     auto program = startProgram();
-    program->logic.onFilesDropped({"/s/a", "/s/b"});
+    const Texts s{script("a"), script("b")};
+    program->logic.onFilesDropped(s);
     program->logic.onCommand(Command::ShowRunMessages);
     program->logic.onCommand(Command::StartStop);
     program->logic.onLaunchTick();
     program->logic.onCommand(Command::StartStop);
-    ASSERT_EQ(desktop.started, Texts{"/s/a"});
+    ASSERT_EQ(desktop.started, Texts{s[0]});
     program->store.fails = [](FaultyStore::Call call) { return call == FaultyStore::Call::Read; };
     program->select({false, true}, 1);
     program->logic.onCommand(Command::MoveSelectedUp);
-    EXPECT_EQ(program->view.list.texts(), (Texts{"01-/s/a", "02-/s/b"}));
+    EXPECT_EQ(program->view.list.texts(), (Texts{EntryText(1, s[0]), EntryText(2, s[1])}));
     EXPECT_NE(program->view.notices.back().find("disk I/O error"), std::string::npos);
     program->store.fails = [](FaultyStore::Call) { return false; };
     program->logic.onCommand(Command::MoveSelectedUp);
     now += 10s;
     runUntilFinished(*program);
-    EXPECT_EQ(desktop.started, (Texts{"/s/a", "/s/b"}));
+    EXPECT_EQ(desktop.started, s);
 }
 
 TEST_F(QueuePromiseTest, RandomEditsRestartsRunsAndStoreFailuresKeepEveryEntryAndStartEachOnce) {

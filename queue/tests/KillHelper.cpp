@@ -56,6 +56,7 @@ public:
         copy_.list.clear();
         LoadQueue(copy_.record, copy_.list, copy_.program.scriptTable);
         writeListFiles();
+        makeScripts();
     }
     ~KillHelper() { ::close(side_); }
 
@@ -74,9 +75,17 @@ public:
 private:
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
 
+    /// Script files only are queued: they are made once, below the configuration home.
+    static std::string scriptPath(int number) {
+        return std::string(std::getenv("XDG_CONFIG_HOME")) + "/s/" + std::to_string(number) + ".txt";
+    }
+    static void makeScripts() {
+        std::filesystem::create_directories(std::filesystem::path(scriptPath(0)).parent_path());
+        for (int number = 0; number <= 30; ++number) WriteBytes(scriptPath(number), "LOGIN\n");
+    }
     std::vector<std::string> randomPaths() {
         std::vector<std::string> paths(pick(1, 3));
-        for (std::string& path : paths) path = "/s/" + std::to_string(pick(0, 30)) + ".txt";
+        for (std::string& path : paths) path = scriptPath(pick(0, 30));
         return paths;
     }
     void writeListFiles() {

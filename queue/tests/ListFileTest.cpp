@@ -65,11 +65,7 @@ TEST_F(ListFileTest, EveryLineEndEndsALineAndAByteOrderMarkIsNoPartOfTheFirst) {
 
 TEST_F(ListFileTest, TextThatIsNotUtf8AndOverlongLinesAreRefused) {
     for (const std::string& bytes :
-         {std::string("01-/s/caf\xE9.txt\n"),
-          std::string("\xFF\xFE"
-                      "a\0",
-                      4),
-          std::string("01-/s/\xC0\xAF\n"), std::string("01-/s/\xED\xA0\x80\n")}) {
+         {std::string("01-/s/caf\xE9.txt\n"), std::string("01-/s/\xC0\xAF\n"), std::string("01-/s/\xED\xA0\x80\n")}) {
         WriteBytes(file, bytes);
         EXPECT_THROW(ReadListFile(file), ListFileError);
     }
@@ -80,6 +76,36 @@ TEST_F(ListFileTest, TextThatIsNotUtf8AndOverlongLinesAreRefused) {
     WriteBytes(file, "a\n" + longest + "p\nb\n");
     EXPECT_EQ(refusal(file),
               "line 2 is longer than the longest path the system allows (4096 bytes)");
+}
+
+/// The text in UTF-16 after its byte-order mark, as Notepad saves "Unicode".
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string bytes;
+    for (const char16_t unit : std::u16string(u"\uFEFF") + std::u16string(text)) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+TEST_F(ListFileTest, AFileStartingWithAUtf16MarkIsReadAsUtf16AndABinaryFileIsToldAsSuch) {
+    for (const bool bigEndian : {false, true}) {
+        EXPECT_EQ(read(Utf16(u"01-/s/caf\u00E9.txt\r\n/s/\U0001F600 x\n\n", bigEndian)),
+                  (Texts{"01-/s/caf\xC3\xA9.txt", "/s/\xF0\x9F\x98\x80 x", ""}))
+            << bigEndian;
+        EXPECT_EQ(refusal((WriteBytes(file, Utf16(u"/s/\xD800x", bigEndian)), file)),
+                  "it is not UTF-16 text: it holds a lone surrogate");
+    }
+    const std::string binary =
+        "it is a binary file, not a list of scripts: it holds NUL bytes (a list in UTF-16 must "
+        "start with a byte-order mark)";
+    const std::pair<std::string, std::string> refused[] = {
+        {Utf16(u"/s/a", false) + "x", "it is not UTF-16 text: it ends in half a character"},
+        {Utf16(std::u16string(u"/s/a\0b", 6), false), binary},
+        {std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), binary},
+        {std::string("/\0s\0/\0a\0", 8), binary}};
+    for (const auto& [bytes, reason] : refused)
+        EXPECT_EQ(refusal((WriteBytes(file, bytes), file)), reason);
 }
 
 TEST_F(ListFileTest, OnlyRegularFilesOfAListsSizeAreRead) {
@@ -117,8 +143,11 @@ struct RefusedImportTest : ListFileTest, Notice, Prompt, ScriptedFileChooser {
 };
 
 TEST_F(RefusedImportTest, LeavesTheQueueAsItWasAndSaysWhy) {
-    editor.dropFiles({"/s/a", "/s/b"});
-    const Texts queue{"01-/s/a", "02-/s/b"};
+    WriteBytes(home.path() / "a", "");
+    WriteBytes(home.path() / "b", "");
+    editor.dropFiles({(home.path() / "a").string(), (home.path() / "b").string()});
+    const Texts queue{EntryText(1, (home.path() / "a").string()),
+                      EntryText(2, (home.path() / "b").string())};
     const std::pair<std::string, std::string> files[] = {
         {"/dev/zero", "it is not a regular file"},
         {(WriteBytes(file, "01-/s/\xE9\n"), file), "it is not UTF-8 text"}};

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "base/WideText_windows.h"
@@ -34,20 +35,43 @@ struct QueueEditingWindowsTest : ::testing::Test, Notice, Prompt, ScriptedFileCh
     std::mt19937 random{20261206};  // a fixed random start, so a failure repeats
     bool answerOk = true;
 
-    ~QueueEditingWindowsTest() override { std::filesystem::remove(listFile); }
+    /// The script files the paths name, in folders of their own.
+    const std::filesystem::path scripts =
+        std::filesystem::temp_directory_path() /
+        ("vantrel scripts " + std::to_string(GetCurrentProcessId()));
+
+    QueueEditingWindowsTest() {
+        for (int folder = 0; folder < 3; ++folder)
+            for (const std::string& name : ScriptNames()) {
+                const std::filesystem::path file = scriptFile(folder, name);
+                std::filesystem::create_directories(file.parent_path());
+                std::ofstream(file) << "LOGIN\r\n";
+            }
+    }
+    ~QueueEditingWindowsTest() override {
+        std::filesystem::remove(listFile);
+        std::filesystem::remove_all(scripts);
+    }
 
     void showNotice(const std::string&) override {}
     void showInformation(const std::string&) override {}
     bool confirm(const std::string&) override { return answerOk; }
 
     int below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(random); }
-    Texts somePaths() {
+    static const Texts& ScriptNames() {
         static const Texts names{"calc q1.txt", "caf\xC3\xA9.txt", "\xCE\xA9 load.txt", "a&b.txt",
                                  "x"};
+        return names;
+    }
+    std::filesystem::path scriptFile(int folder, const std::string& name) const {
+        return scripts / ("Scripts " + std::to_string(folder)) / *WideFromUtf8(name);
+    }
+    Texts somePaths() {
         Texts paths(1 + below(3));
         for (std::string& path : paths)
-            path = "C:\\Scripts " + std::to_string(below(3)) + "\\" +
-                   names[below(static_cast<int>(names.size()))];
+            path = Utf8FromWide(
+                scriptFile(below(3), ScriptNames()[below(static_cast<int>(ScriptNames().size()))])
+                    .wstring());
         return paths;
     }
     void selectSome() {

@@ -119,7 +119,8 @@ TEST_F(RunControllerTest, StartsScriptsInQueueOrderWhileFewerThanNRunWindowsOrNo
 }
 
 TEST_F(RunControllerTest, EachRowShowsHowItsScriptEndedAndTheJournalHasItsStatusAndLog) {
-    queue({"/a", "/b", "/c", "/d"});
+    // "-b" is relative, and starts as an option would.
+    queue({"/a", "-b", "/c", "/d"});
     run.setConcurrency(4);
     run.setRunMessagesShown(false);
     run.onStartStopClicked();
@@ -132,7 +133,7 @@ TEST_F(RunControllerTest, EachRowShowsHowItsScriptEndedAndTheJournalHasItsStatus
     EXPECT_EQ(marks(), (std::vector<RowProgress>{Running, Running, Running, Running}));
     now += 11s + 500ms;
     desktop.endScript("/a", 0, WallAt(now));
-    desktop.endScript("/b", 3, WallAt(now));
+    desktop.endScript("-b", 3, WallAt(now));
     desktop.endScript("/c", std::nullopt);  // its runner was killed with its window
     tick();
     EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Failed, Failed, Running}));
@@ -141,7 +142,7 @@ TEST_F(RunControllerTest, EachRowShowsHowItsScriptEndedAndTheJournalHasItsStatus
                                         ", took 12.5 s\nLog: " +
                                         desktop.scripts[0].request.logFile.string());
     EXPECT_EQ(view.list.tooltip(1),
-              "/b\nFailed: exit status 3, started " + startedAt + ", took 12.5 s\nLog: " + bLog);
+              "-b\nFailed: exit status 3, started " + startedAt + ", took 12.5 s\nLog: " + bLog);
     EXPECT_NE(view.list.tooltip(2).find("how it ended is not known"), std::string::npos);
     EXPECT_EQ(view.status, "Scripts Executed:  4   Scripts Failed:  2");
     EXPECT_EQ(run.logOf(1), bLog);
@@ -150,7 +151,9 @@ TEST_F(RunControllerTest, EachRowShowsHowItsScriptEndedAndTheJournalHasItsStatus
     const auto at = [](auto sinceStart) {
         return IsoLocalTime(WallAt(std::chrono::steady_clock::time_point{} + sinceStart));
     };
-    EXPECT_EQ(lines[1], (Strings{"02-/b", "/b", at(0s), at(1s), at(12500ms), "12.5", "3", bLog}));
+    // The script as the launcher hands it to the tool (LaunchTest sees what the tool gets).
+    EXPECT_EQ(lines[1], (Strings{"02--b", ScriptArgument("-b"), at(0s), at(1s), at(12500ms),
+                                 "12.5", "3", bLog}));
     EXPECT_EQ(lines[2].at(6), "");
 
     // A script that ends before any window of it shows, without a word, did not show.

@@ -173,6 +173,21 @@ TEST_F(SmallDiskTest, AFullDiskWithoutAStoreGetsNoFileAndSaysSo) {
     EXPECT_EQ(FolderListing(home.storeFile().parent_path()), Names{"filler"});
 }
 
+TEST_F(SmallDiskTest, AStoreOnAFullDiskIsReadAsItStandsAndNothingIsMadeBesideIt) {
+    const Names entries{"01-/s/a", "02-/s/b", "03-/s/c"};
+    for (const std::string& entry : entries) OpenUserStore().store->createKey("Q\\" + entry);
+    disk.fill();
+    const std::string before = testing::ReadBytes(home.storeFile());
+    OpenedStore opened = OpenUserStore();
+    EXPECT_TRUE(opened.readOnly);
+    EXPECT_EQ(opened.problem.value_or("none"), "the disk is full");
+    EXPECT_EQ(opened.store->subKeys("Q"), entries);
+    EXPECT_THROW(opened.store->createKey("Q\\04-/s/d"), StoreError);
+    EXPECT_EQ(FolderListing(home.storeFile().parent_path()), (Names{"filler", "registry.sqlite3"}));
+    opened.store.reset();
+    EXPECT_TRUE(testing::ReadBytes(home.storeFile()) == before) << "the file was changed";
+}
+
 TEST_F(SmallDiskTest, AWriteToAFullDiskSaysSoAndTheStoreStaysSound) {
     std::unique_ptr<Store> store = OpenUserStore().store;
     store->createKey("Q\\01-a");
