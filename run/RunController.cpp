@@ -153,7 +153,8 @@ void RunController::checkAndLaunch() {
     followLaunches(walk);
     const std::int32_t running = runningScripts(walk);
     showRunning(running);
-    if (running < concurrency_) launchNextScript();
+    // The walk may have found the failure that stops the run.
+    if (running < concurrency_ && !stoppedByFailure_) launchNextScript();
 }
 
 void RunController::launchNextScript() {

@@ -69,7 +69,8 @@ TEST_F(ListFileTest, TextThatIsNotUtf8AndOverlongLinesAreRefused) {
           std::string("\xFF\xFE"
                       "a\0",
                       4),
-          std::string("01-/s/\xC0\xAF\n"), std::string("01-/s/\xED\xA0\x80\n")}) {
+          std::string("01-/s/\xC0\xAF\n"), std::string("01-/s/\xED\xA0\x80\n"),
+          std::string("01-/s/\xF4\x90\x80\x80\n")}) {
         WriteBytes(file, bytes);
         EXPECT_THROW(ReadListFile(file), ListFileError);
     }

@@ -141,21 +141,22 @@ TEST_F(QueueEditingTest, AStoreFailingHalfWayThroughACommandLeavesTheQueueAsItWa
 
 TEST_F(QueueEditingTest, ImportedLinesBecomeEntriesNumberedByPositionAndExportEndsEachWithCrLf) {
     listFileToOpen = listFileToSave = (home.path() / "list.txt").string();
-    // Hand-written: out of order, a gap, a bare path, a repeated line, LF and CR LF.
+    // Hand-written: out of order, a gap, bare paths (one starting with digits), a repeated
+    // line, LF and CR LF.
     WriteBytes(listFileToOpen,
-               "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\n02-/s/b c.txt\nnotes\n02-/s/b c.txt\n7-x");
+               "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\n02-/s/b c.txt\n2024 notes\n02-/s/b c.txt\n7-x");
     editor.importList();
-    const Texts imported{"01-/s/\xC3\xA9t\xC3\xA9.txt", "02-/s/b c.txt", "03-notes",
+    const Texts imported{"01-/s/\xC3\xA9t\xC3\xA9.txt", "02-/s/b c.txt", "03-2024 notes",
                          "04-/s/b c.txt", "05-7-x"};
     EXPECT_EQ(rows(), imported);
     EXPECT_EQ(savedQueue(), imported);
     select({0});
     editor.removeSelected();
-    EXPECT_EQ(rows(), (Texts{"01-/s/b c.txt", "02-notes", "03-/s/b c.txt", "04-7-x"}));
+    EXPECT_EQ(rows(), (Texts{"01-/s/b c.txt", "02-2024 notes", "03-/s/b c.txt", "04-7-x"}));
     EXPECT_EQ(savedQueue(), rows());
 
     editor.exportList();
-    const std::string bytes = "01-/s/b c.txt\r\n02-notes\r\n03-/s/b c.txt\r\n04-7-x\r\n";
+    const std::string bytes = "01-/s/b c.txt\r\n02-2024 notes\r\n03-/s/b c.txt\r\n04-7-x\r\n";
     EXPECT_EQ(ReadBytes(listFileToSave), bytes);
     EXPECT_EQ(shown.back(), " Your list has been saved to " + listFileToSave + ".");
 

@@ -355,6 +355,10 @@ TEST_F(RunControllerTest, RunAgainAndSkipChangeWhatTheRunStillStarts) {
     tick();
     tick();
     EXPECT_EQ(desktop.started, (Strings{"/a", "/c", "/a"}));
+    desktop.endEveryScript();
+    tick();
+    EXPECT_EQ(view.status, "Scripts Executed:  3") << "the failed script ran again";
+    EXPECT_EQ(run.ending(), RunEnding::AllSucceeded);
 }
 
 TEST_F(RunControllerTest, ActivateRestoresTheFirstMatchingWindowOrSaysThereIsNone) {
