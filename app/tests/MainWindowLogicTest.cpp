@@ -26,14 +26,19 @@ protected:
     testing::FakeDesktop desktop;
     testing::ScriptedFileChooser chooser;
     testing::TempFolder journal;
+    std::filesystem::path stateFolder = journal.path();
     std::unique_ptr<MainWindowLogic> logic;
 
-    void start(std::optional<StoreProblem> problem = std::nullopt) {
+    Strings reported;
+
+    std::optional<std::string> start(std::optional<StoreProblem> problem = std::nullopt,
+                                     ProgramOptions options = {}) {
         view.notices.clear();
-        logic = std::make_unique<MainWindowLogic>(
-            ProgramParts{state, faulty, desktop, desktop, std::move(problem), journal.path()}, view,
-            chooser);
-        logic->load();
+        ProgramParts parts{state, faulty, desktop, desktop, std::move(problem), stateFolder};
+        parts.options = std::move(options);
+        parts.report = [this](const std::string& text) { reported.push_back(text); };
+        logic = std::make_unique<MainWindowLogic>(parts, view, chooser);
+        return logic->load();
     }
     std::optional<std::string> stored(const char* value) {
         return store->stringValue(kSettingsKeyPath, value);
@@ -265,6 +270,80 @@ TEST_F(StartUpTest, AnEntryAnotherProgramTakesOutDuringARunNeverStarts) {
     EXPECT_EQ(desktop.started, (Strings{a, d}));
     EXPECT_EQ(view.list.texts(), (Strings{EntryText(1, a), EntryText(4, d)}));
     EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{Done, Started}));
+}
+
+/// A run a scheduler starts from the command line on a queue of three scripts.
+/// The timers tick until the window closes or both stop; once N scripts run,
+/// or none is left to start, the oldest ends with the status its case gives it.
+TEST_F(StartUpTest, AScheduledRunEndsWithTheStatusOfHowItWent) {
+    const auto unattended = [](std::initializer_list<std::string> more) {
+        Strings arguments{"--start", "--exit-when-done"};
+        arguments.insert(arguments.end(), more);
+        return arguments;
+    };
+    const struct Case {
+        const char* what;
+        Strings arguments;
+        std::vector<int> statuses;  // of the scripts, in queue order
+        std::size_t started;
+        std::size_t mostRunning;
+        bool closed;
+        int exitStatus;
+        std::string launchFailure = "";
+        std::optional<std::size_t> stopOnceStarted = std::nullopt;
+    } cases[] = {
+        {"all succeed", unattended({}), {0, 0, 0}, 3, 1, true, 0},
+        {"three at a time", unattended({"--concurrency=3"}), {0, 0, 0}, 3, 3, true, 0},
+        {"one fails", unattended({"--concurrency", "2"}), {0, 3, 0}, 3, 2, true, 1},
+        {"stop on failure", unattended({"--stop-on-failure", "--concurrency=2"}), {3, 0, 0}, 2, 2,
+         true, 1},
+        {"stop on failure, one at a time", unattended({"--stop-on-failure"}), {0, 3, 0}, 2, 1, true,
+         1},
+        {"stopped by the user", unattended({}), {0, 0, 0}, 1, 1, false, 2, "", 1},
+        {"esscmd.exe missing", unattended({}), {0, 0, 0}, 0, 0, true, 3, "esscmd.exe not found"},
+        {"a person's window", {"--start"}, {3, 0, 0}, 3, 1, false, 0},
+    };
+    const auto endOldest = [this](const std::vector<int>& statuses) {
+        for (std::size_t i = 0; i < desktop.scripts.size(); ++i)
+            if (!desktop.scripts[i].ended)
+                return desktop.endScript(desktop.scripts[i].request.scriptPath, statuses[i]);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        desktop = {};
+        desktop.launchFailure = c.launchFailure;
+        view = {};
+        state = {};
+        stateFolder = journal.path() / c.what;
+        queue("/a", 1), queue("/b", 2), queue("/c", 3);
+        const ProgramOptions options = *ParseProgramOptions(c.arguments).options;
+        ASSERT_FALSE(start(std::nullopt, options));
+        logic->onWindowShown();
+        const std::size_t n = options.concurrency.value_or(1);
+        std::size_t mostRunning = 0;
+        for (int tick = 0; tick < 50 && !view.closed; ++tick) {
+            if (view.launchTimerOn)
+                logic->onLaunchTick();
+            else if (view.monitorTimerOn)
+                logic->onMonitorTick();
+            else
+                break;
+            if (desktop.started.size() == c.stopOnceStarted && view.launchTimerOn)
+                logic->onCommand(Command::StartStop);
+            const std::size_t running = desktop.runningScripts();
+            mostRunning = std::max(mostRunning, running);
+            EXPECT_FALSE(view.closed && running > 0) << "closed while a script runs";
+            if (c.exitStatus == 0 && running > 0) {
+                EXPECT_EQ(logic->exitStatus(), options.exitWhenDone ? 2 : 0) << "a script runs";
+            }
+            if (running == n || !view.launchTimerOn) endOldest(c.statuses);
+        }
+        EXPECT_EQ(desktop.started.size(), c.started);
+        EXPECT_EQ(mostRunning, c.mostRunning);
+        EXPECT_EQ(view.closed, c.closed);
+        EXPECT_EQ(logic->exitStatus(), c.exitStatus);
+        EXPECT_FALSE(logic->runMessagesShown());
+    }
 }
 
 }  // namespace

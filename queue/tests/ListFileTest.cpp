@@ -65,7 +65,8 @@ TEST_F(ListFileTest, EveryLineEndEndsALineAndAByteOrderMarkIsNoPartOfTheFirst) {
 
 TEST_F(ListFileTest, TextThatIsNotUtf8AndOverlongLinesAreRefused) {
     for (const std::string& bytes :
-         {std::string("01-/s/caf\xE9.txt\n"), std::string("01-/s/\xC0\xAF\n"), std::string("01-/s/\xED\xA0\x80\n")}) {
+         {std::string("01-/s/caf\xE9.txt\n"), std::string("01-/s/\xC0\xAF\n"), std::string("01-/s/\xED\xA0\x80\n"),
+          std::string("01-/s/\xF4\x90\x80\x80\n")}) {
         WriteBytes(file, bytes);
         EXPECT_THROW(ReadListFile(file), ListFileError);
     }

@@ -203,9 +203,13 @@ TEST_F(QueueEditingTest, ImportedLinesBecomeEntriesNumberedByPositionAndExportEn
     EXPECT_EQ(rows(), left);
     EXPECT_EQ(savedQueue(), left);
 
+    // The file it replaces keeps who may read and write it.
+    const auto ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+    std::filesystem::permissions(listFileToSave, ownerOnly);
     editor.exportList();
     const std::string bytes = left[0] + "\r\n" + left[1] + "\r\n" + left[2] + "\r\n";
     EXPECT_EQ(ReadBytes(listFileToSave), bytes);
+    EXPECT_EQ(std::filesystem::status(listFileToSave).permissions(), ownerOnly);
     EXPECT_EQ(shown.back(), " Your list has been saved to " + listFileToSave + ".");
 
     editor.dropFiles(files({"extra.txt"}));
@@ -286,10 +290,15 @@ TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTh
     EXPECT_EQ(shown.back(),
               "The list could not be saved to " + listFileToSave + ": File too large.");
     EXPECT_EQ(ReadBytes(listFileToSave), std::string("01-/s/x\r\n\0", 10));
+    for (const auto& entry : std::filesystem::directory_iterator(home.path()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << "left behind: " << entry.path();
 
     scriptFiles.pop_back();
     editor.addScripts();
     EXPECT_EQ(savedQueue().back(), entry(99, "y"));
+    WriteBytes(listFileToOpen, hundredScripts.substr(5));
+    editor.importList();
+    EXPECT_EQ(savedQueue().back(), "99-/s/x") << "a list of as many as the queue holds";
 }
 
 TEST_F(QueueEditingTest, AQueueChangedByAnotherWindowIsShownAgainAndNotEditedOnTop) {

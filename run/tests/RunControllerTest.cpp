@@ -375,8 +375,11 @@ TEST_F(RunControllerTest, AfterAKillTheRunIsResumedAndNoScriptStartsTwice) {
     tick();
     desktop.endScript("/a");
     tick();
-    tick();  // /b runs
+    desktop.mapStartedWindows();
+    tick();  // /b runs, its window shown
     ASSERT_EQ(desktop.started, (Strings{"/a", "/b"}));
+    const WallTime bSeen = WallAt(now);
+    now += 5s;
     EXPECT_EQ(program->run.closeQuestion(),
               "A run is going on: 1 scripts are running and 2 are not started yet. Close "
               "Vantrel?\n\nThe running scripts go on, and the run can be resumed at the next start.");
@@ -388,7 +391,7 @@ TEST_F(RunControllerTest, AfterAKillTheRunIsResumedAndNoScriptStartsTwice) {
     EXPECT_EQ(interrupted->entries, 4);
     EXPECT_EQ(interrupted->stillRunning, 1);
     program->run.resumeInterruptedRun();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Started, Waiting, Waiting}));
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Running, Waiting, Waiting}));
     program->run.onStartStopClicked();
     for (int i = 0; i < 3; ++i) tick();
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b"})) << "/b still runs and counts against N";
@@ -400,7 +403,8 @@ TEST_F(RunControllerTest, AfterAKillTheRunIsResumedAndNoScriptStartsTwice) {
     tick();
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b", "/c", "/d"}));
     EXPECT_EQ(program->view.caption, kFinishedCaption);
-    EXPECT_EQ(journalLines().size(), 4u);
+    ASSERT_EQ(journalLines().size(), 4u);
+    EXPECT_EQ(journalLines()[1][3], IsoLocalTime(bSeen)) << "/b's window showed before the kill";
 
     restart(paths);  // a finished run is not offered again
     EXPECT_FALSE(program->run.takeOverInterruptedRun().has_value());
@@ -448,6 +452,25 @@ TEST_F(RunControllerTest, RunAgainAndSkipChangeWhatTheRunStillStarts) {
     tick();
     tick();
     EXPECT_EQ(desktop.started, (Strings{"/a", "/c", "/a"}));
+    desktop.endEveryScript();
+    tick();
+    EXPECT_EQ(view.status, "Scripts Executed:  3") << "the failed script ran again";
+    EXPECT_EQ(run.ending(), RunEnding::AllSucceeded);
+    EXPECT_EQ(journalLines().size(), 3u) << "a skipped script has no line";
+}
+
+TEST_F(RunControllerTest, AWindowOfAScriptQueuedMoreThanOnceStandsForOneLaunchOnly) {
+    queue({"/a", "/a", "/a"});
+    run.setConcurrency(3);
+    run.setRunMessagesShown(false);
+    run.onStartStopClicked();
+    tick();
+    desktop.openWindow(CommandLine("/a"));
+    tick();  // the second starts with the first one's window open
+    tick();
+    desktop.openWindow(CommandLine("/a"));  // the second's or the third's
+    tick();
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Running, Running, Started}));
 }
 
 TEST_F(RunControllerTest, ActivateRestoresTheFirstMatchingWindowOrSaysThereIsNone) {

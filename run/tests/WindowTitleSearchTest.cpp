@@ -22,6 +22,7 @@ TEST(TitleMatchTest, OnlyTheFirst255CharactersTakePart) {
     EXPECT_FALSE(WindowTitleSearch::titleMatches(before + "abcdef", "abcdef", MatchMode::Contains));
     const std::string wide(254, 'x');  // the 255th character is two bytes long
     EXPECT_TRUE(WindowTitleSearch::titleMatches(wide + "\xC3\xA9", "x\xC3\xA9", MatchMode::Contains));
+    EXPECT_FALSE(WindowTitleSearch::titleMatches("\xC3\xA9" + wide + "y", "xy", MatchMode::Contains));
 }
 
 TEST(TitleMatchTest, EmptyPatternMatchesAnyTitleAndOtherModesNothing) {

@@ -42,13 +42,15 @@ TEST_F(StoreTest, MissingKeysReadAsAbsentParentsAreCreatedAndOnlyLeavesDeleted) 
     EXPECT_FALSE(store->deleteValue("A", "Id"));
     EXPECT_THROW(store->createKey("A\\\\x"), StoreError);
     EXPECT_FALSE(store->keyExists("A"));
-    store->createKey("A\\x\\y\\z");
+    store->setStringValue("A\\x\\y\\z", "Id", "1");
     store->createKey("A");
     EXPECT_EQ(store->subKeys("A\\x\\y"), (Names{"z"}));
     EXPECT_THROW(store->deleteKey("A\\x"), StoreError);
     EXPECT_TRUE(store->deleteKey("A\\X\\Y\\Z"));
     EXPECT_FALSE(store->keyExists("A\\x\\y\\z"));
     EXPECT_TRUE(store->keyExists("A\\x\\y"));
+    store->createKey("A\\x\\y\\z");
+    EXPECT_TRUE(store->stringValues("A\\x\\y\\z").empty()) << "a deleted key's values went with it";
 }
 
 TEST_F(StoreTest, AValueIsOneWhateverTheCaseOfItsNameAndKeepsEveryCharacter) {
