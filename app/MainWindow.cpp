@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 
 #include "about/AboutBox.h"
@@ -43,6 +44,22 @@ QFont MsSansSerif(QFont::Weight weight) {
     return font;
 }
 
+QKeySequence KeySequence(const KeyChord& chord) {
+    const std::pair<Key, Qt::Key> keys[] = {
+        {Key::Delete, Qt::Key_Delete}, {Key::Insert, Qt::Key_Insert}, {Key::Up, Qt::Key_Up},
+        {Key::Down, Qt::Key_Down},     {Key::F10, Qt::Key_F10},       {Key::Menu, Qt::Key_Menu},
+        {Key::S, Qt::Key_S},
+    };
+    const std::pair<KeyModifier, Qt::KeyboardModifier> modifiers[] = {
+        {kShift, Qt::ShiftModifier}, {kCtrl, Qt::ControlModifier}, {kAlt, Qt::AltModifier}};
+    Qt::KeyboardModifiers held;
+    for (const auto& [modifier, qtModifier] : modifiers)
+        if (chord.modifiers & modifier) held |= qtModifier;
+    for (const auto& [key, qtKey] : keys)
+        if (key == chord.key) return QKeySequence(QKeyCombination(held, qtKey));
+    return {};
+}
+
 QIcon ProgramIcon() {
     QIcon icon;
     for (const char* file : {":/icons/vantrel-16.png", ":/icons/vantrel-32.png"})
@@ -64,6 +81,7 @@ MainWindow::MainWindow(const ProgramParts& parts)
     createMenus();
     applyLook();
     connectEvents();
+    bindKeys();
 }
 
 void MainWindow::createControls() {
@@ -158,6 +176,19 @@ void MainWindow::connectEvents() {
     new LocalFileDrops(*queueListWidget_->viewport(),
                        [this](const std::vector<std::string>& paths) { core_.onFilesDropped(paths); });
     new NoCurrentRowFromFocus(*queueListWidget_);
+}
+
+void MainWindow::bindKeys() {
+    for (const CommandInfo& info : kCommands)
+        for (const KeyChord& chord : info.keys) {
+            if (chord.key == Key::None) continue;
+            const bool onList = chord.scope == KeyScope::QueueList;
+            QWidget* owner = onList ? static_cast<QWidget*>(queueListWidget_) : this;
+            auto* shortcut = new QShortcut(KeySequence(chord), owner);
+            shortcut->setContext(onList ? Qt::WidgetShortcut : Qt::WindowShortcut);
+            connect(shortcut, &QShortcut::activated, this,
+                    [this, command = info.command] { core_.onCommand(command); });
+        }
 }
 
 void MainWindow::applyLook() {

@@ -59,6 +59,8 @@ private:
     void createMenus();
     void applyLook();
     void connectEvents();
+    /// The command table's keys, on the list or the whole window.
+    void bindKeys();
     QPushButton* button(Command command) const { return buttons_.at(command); }
     /// A modal box titled with the product name, its text shown as plain text.
     int showMessageBox(QMessageBox::Icon icon, const std::string& text,

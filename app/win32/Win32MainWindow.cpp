@@ -11,6 +11,7 @@
 #include "app/FormLayout.h"
 #include "app/win32/Resources.h"
 #include "app/win32/Win32AboutBox.h"
+#include "app/win32/Win32SingleInstance.h"
 #include "app/win32/WindowText.h"
 #include "settings/WideText_windows.h"
 
@@ -77,6 +78,35 @@ void RegisterWindowClass(WNDPROC windowProc) {
     RegisterClassExW(&windowClass);
 }
 
+WORD VirtualKey(Key key) {
+    switch (key) {
+        case Key::Delete: return VK_DELETE;
+        case Key::Insert: return VK_INSERT;
+        case Key::Up: return VK_UP;
+        case Key::Down: return VK_DOWN;
+        case Key::F10: return VK_F10;
+        case Key::Menu: return VK_APPS;
+        case Key::S: return 'S';
+        case Key::None: break;
+    }
+    return 0;
+}
+
+/// An accelerator table of the command table's keys that act in `scope`.
+OwnedAccelerators KeyTable(KeyScope scope) {
+    std::vector<ACCEL> keys;
+    for (const CommandInfo& info : kCommands)
+        for (const KeyChord& chord : info.keys) {
+            if (chord.key == Key::None || chord.scope != scope) continue;
+            BYTE flags = FVIRTKEY;
+            if (chord.modifiers & kShift) flags |= FSHIFT;
+            if (chord.modifiers & kCtrl) flags |= FCONTROL;
+            if (chord.modifiers & kAlt) flags |= FALT;
+            keys.push_back({flags, VirtualKey(chord.key), static_cast<WORD>(CommandId(info.command))});
+        }
+    return OwnedAccelerators(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
+}
+
 std::vector<std::string> DroppedPaths(HDROP drop) {
     std::vector<std::string> paths;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -101,6 +131,7 @@ Win32MainWindow::Win32MainWindow(const ProgramParts& parts)
     createWindow();
     createControls();
     fitClientArea();
+    createKeyTables();
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -158,9 +189,10 @@ void Win32MainWindow::createControls() {
     // Shown, created in tab order.
     HWND list = addControl(
         kQueueListId, L"LISTBOX", L"",
-        kShown | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+        kShown | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+            LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
         kQueueList, bold);
-    queueList_.attach(list);
+    queueList_.attach(list, dpi_);
     DragAcceptFiles(list, TRUE);
     SetWindowSubclass(list, queueListProc, 0, reinterpret_cast<DWORD_PTR>(this));
     createCommandButtons();
@@ -220,6 +252,22 @@ void Win32MainWindow::fitClientArea() {
     SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
+void Win32MainWindow::createKeyTables() {
+    windowKeys_ = KeyTable(KeyScope::Window);
+    queueListKeys_ = KeyTable(KeyScope::QueueList);
+}
+
+bool Win32MainWindow::handleKeyboard(MSG& message) {
+    if (window_ == nullptr) return false;
+    if (message.hwnd == control(kQueueListId) &&
+        TranslateAcceleratorW(window_, queueListKeys_.get(), &message))
+        return true;
+    if ((message.hwnd == window_ || IsChild(window_, message.hwnd)) &&
+        TranslateAcceleratorW(window_, windowKeys_.get(), &message))
+        return true;
+    return IsDialogMessageW(window_, &message);
+}
+
 void Win32MainWindow::load() { core_.load(); }
 
 void Win32MainWindow::show(int showCommand) {
@@ -262,6 +310,17 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kDropsArrivedMessage:
             handleDrops();
             return 0;
+        case WM_MEASUREITEM:
+            if (wParam != kQueueListId) break;
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
+                Win32ListBox::RowHeight(boldFont_.get(), dpi_);
+            return TRUE;
+        case WM_DRAWITEM:
+            if (wParam != kQueueListId) break;
+            queueList_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_COPYDATA:
+            return onLaterStart(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -315,6 +374,19 @@ void Win32MainWindow::handleDrops() {
     std::vector<std::vector<std::string>> drops;
     drops.swap(pendingDrops_);
     for (const std::vector<std::string>& paths : drops) core_.onFilesDropped(paths);
+}
+
+bool Win32MainWindow::onLaterStart(const COPYDATASTRUCT& request) {
+    if (request.dwData != kLaterStartRequest) return false;
+    // The arguments a later start hands over ask for nothing yet: it only brings this window forward.
+    comeForward();
+    return true;
+}
+
+void Win32MainWindow::comeForward() {
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    // A box the window has open comes forward with it.
+    SetForegroundWindow(GetLastActivePopup(window_));
 }
 
 int Win32MainWindow::messageBox(const std::string& text, UINT style) {

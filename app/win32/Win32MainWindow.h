@@ -55,6 +55,9 @@ public:
     bool arrowsInSymbolFont() const { return arrowsInSymbolFont_; }
     /// Replaces the file dialogs of the queue commands (the window's own by default).
     void setFileChooser(FileChooser& chooser) { core_.setFileChooser(chooser); }
+    /// Gives a key of the command table its command, and moves the focus with
+    /// Tab as a dialog does; true when the message needs no more handling.
+    bool handleKeyboard(MSG& message);
 
     // MainView
     void showNotice(const std::string& text) override;
@@ -84,6 +87,9 @@ private:
     void onTimer(UINT_PTR timer);
     void takeDrop(HDROP drop);
     void handleDrops();
+    /// A later start of the program asked for this window (WM_COPYDATA).
+    bool onLaterStart(const COPYDATASTRUCT& request);
+    void comeForward();
 
     void createWindow();
     void createControls();
@@ -91,6 +97,7 @@ private:
     HWND addControl(int id, const wchar_t* windowClass, const wchar_t* text, DWORD style,
                     const TwipRect& place, HFONT font);
     void createMenus();
+    void createKeyTables();
     void fitClientArea();
     int messageBox(const std::string& text, UINT style);
     void setTimerOn(UINT_PTR timer, UINT intervalMs, bool on);
@@ -103,6 +110,9 @@ private:
     OwnedFont arrowFont_;
     bool arrowsInSymbolFont_;
     std::vector<std::vector<std::string>> pendingDrops_;
+    // The command table's keys: those of the whole window, and those of the queue list.
+    OwnedAccelerators windowKeys_;
+    OwnedAccelerators queueListKeys_;
 
     Win32ListBox queueList_;
     Win32FileChooser fileDialogs_;

@@ -5,6 +5,7 @@
 #include "app/win32/SelfCheck.h"
 #include "app/UserProgram.h"
 #include "app/win32/Win32MainWindow.h"
+#include "app/win32/Win32SingleInstance.h"
 
 namespace {
 
@@ -18,12 +19,11 @@ int SelfCheck() {
     return problems.empty() ? 0 : 1;
 }
 
-int RunMessageLoop(HWND window) {
+int RunMessageLoop(vantrel::win32::Win32MainWindow& window) {
     MSG message;
     BOOL got;
     while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-        // Tab moves between the controls as in a dialog.
-        if (IsDialogMessageW(window, &message)) continue;
+        if (window.handleKeyboard(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -35,9 +35,11 @@ int RunMessageLoop(HWND window) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
     if (wcscmp(commandLine, L"--self-check") == 0) return SelfCheck();
 
+    vantrel::win32::SingleInstance instance;
+    if (!instance.claim(vantrel::win32::CommandLineArguments())) return 0;
     vantrel::UserProgram program;
     vantrel::win32::Win32MainWindow window(program.parts());
     window.load();
     window.show(showCommand);
-    return RunMessageLoop(window.handle());
+    return RunMessageLoop(window);
 }
