@@ -21,11 +21,16 @@ enum class Command {
     ExportList,
     ImportList,
     ShowRunMessages,
+    StopAfterFailure,
     About,
+    RunAgain,
+    Skip,
+    OpenLog,
 };
 
-/// Where a command is offered: a button of the form, or an item of a menu.
-enum class CommandPlace { Button, HiddenButton, ListsMenu, OptionsMenu, HelpMenu };
+/// Where a command is offered: a button of the form, an item of a menu of
+/// the menu bar, or of the queue list's own menu (right-click, the menu key).
+enum class CommandPlace { Button, HiddenButton, ListsMenu, OptionsMenu, HelpMenu, QueueListMenu };
 
 /// A key of the keyboard as both front ends name it to their toolkit; letters
 /// by their name, Menu is the context menu key.
@@ -87,7 +92,12 @@ inline constexpr CommandInfo kCommands[] = {
     {Command::ImportList, CommandPlace::ListsMenu, "Import List", "mnuListsImport"},
     {Command::ShowRunMessages, CommandPlace::OptionsMenu, "Show Run Messages",
      "mnuOptionsShowRunMessages", {}, true},
+    {Command::StopAfterFailure, CommandPlace::OptionsMenu, "Stop Starting After a Failure",
+     "mnuOptionsStopAfterFailure", {}, true},
     {Command::About, CommandPlace::HelpMenu, "About", "mnuAbout"},
+    {Command::RunAgain, CommandPlace::QueueListMenu, "Run Again", "mnuQueueRunAgain"},
+    {Command::Skip, CommandPlace::QueueListMenu, "Skip", "mnuQueueSkip"},
+    {Command::OpenLog, CommandPlace::QueueListMenu, "Open Log", "mnuQueueOpenLog"},
 };
 
 struct MenuInfo {

@@ -1,6 +1,10 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QUrl>
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -79,6 +83,7 @@ MainWindow::MainWindow(const ProgramParts& parts)
     createControls();
     placeControls();
     createMenus();
+    createQueueListMenu();
     applyLook();
     connectEvents();
     bindKeys();
@@ -157,9 +162,30 @@ void MainWindow::createMenus() {
                                     std::string(info.objectName).c_str());
             action->setCheckable(info.checkable);
             connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
-            if (info.command == Command::ShowRunMessages) runMessagesAction_ = action;
+            if (info.checkable) checkableActions_[info.command] = action;
         }
     }
+}
+
+void MainWindow::createQueueListMenu() {
+    auto* menu = Named(new QMenu(this), "mnuQueueList");
+    for (const CommandInfo& info : kCommands) {
+        if (info.offeredIn != CommandPlace::QueueListMenu) continue;
+        QAction* action = Named(menu->addAction(FromUtf8(info.caption)), std::string(info.objectName).c_str());
+        connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
+    }
+    // The right button, the menu key and Shift+F10 all ask for it.
+    queueListWidget_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(queueListWidget_, &QWidget::customContextMenuRequested, this, [this, menu](const QPoint& at) {
+        menu->exec(queueListWidget_->viewport()->mapToGlobal(at));
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (core_.onCloseRequested())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void MainWindow::connectEvents() {
@@ -216,7 +242,17 @@ void MainWindow::applyLook() {
     queueListWidget_->setItemDelegate(new FocusedRowDelegate(*queueListWidget_));
 }
 
-void MainWindow::load() { core_.load(); }
+std::string MainWindow::answerAnotherStart(const std::string& request) {
+    showNormal();
+    raise();
+    activateWindow();
+    if (request != "start") return {};
+    return core_.onStartRequested().value_or("the run has started");
+}
+
+bool MainWindow::openFile(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
 
 void MainWindow::showAboutBox() {
     AboutBox box(this);
@@ -260,7 +296,9 @@ void MainWindow::setStatus(std::string_view text) { statusLines_[0]->setText(Fro
 
 void MainWindow::setRunningText(std::string_view text) { runningLine_->setText(FromUtf8(text)); }
 
-void MainWindow::setRunMessagesChecked(bool checked) { runMessagesAction_->setChecked(checked); }
+void MainWindow::setCommandChecked(Command command, bool checked) {
+    checkableActions_.at(command)->setChecked(checked);
+}
 
 void MainWindow::setLaunchTimerOn(bool on) { on ? launchTimer_.start() : launchTimer_.stop(); }
 

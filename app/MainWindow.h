@@ -28,7 +28,14 @@ public:
     explicit MainWindow(const ProgramParts& parts);
 
     /// Runs the start-up; call once, before the window is first shown.
-    void load();
+    /// Nothing when the window may show; otherwise why the program cannot run.
+    std::optional<std::string> load() { return core_.load(); }
+    /// Call once the window is shown.
+    void onShown() { core_.onWindowShown(); }
+    int exitStatus() const { return core_.exitStatus(); }
+    /// Comes to the front for a later start of the program and answers its
+    /// request ("start" starts the run, when it can).
+    std::string answerAnotherStart(const std::string& request);
 
     /// Replaces the file dialogs of the queue commands (the window's own by default).
     void setFileChooser(FileChooser& chooser) { core_.setFileChooser(chooser); }
@@ -43,17 +50,22 @@ public:
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;
     ListBox& queueList() override { return queueList_; }
-    void setRunMessagesChecked(bool checked) override;
+    void setCommandChecked(Command command, bool checked) override;
     void setConcurrency(int concurrency) override;
     void setPartialWindowTitle(std::string_view title) override;
     void setListHorizontalExtent(int pixels) override;
     double twipsPerPixel() override;
     void showAboutBox() override;
+    bool openFile(const std::string& path) override;
     void showInformation(const std::string& text) override;
     bool confirm(const std::string& text) override;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createControls();
+    void createQueueListMenu();
     void createCommandButtons();
     void placeControls();
     void createMenus();
@@ -78,7 +90,7 @@ private:
     std::array<QLabel*, 3> statusLines_;
     QLabel* runningLine_;
     std::map<Command, QPushButton*> buttons_;
-    QAction* runMessagesAction_ = nullptr;
+    std::map<Command, QAction*> checkableActions_;
     QTimer launchTimer_;
     QTimer completionTimer_;
 

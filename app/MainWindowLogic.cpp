@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <functional>
+#include <stdexcept>
+
+#include "queue/LocalTime.h"
 
 namespace vantrel {
 
@@ -9,9 +12,12 @@ namespace {
 
 constexpr const char* kConcurrencyValue = "Id";
 constexpr int kDefaultConcurrency = 1;
-constexpr const char* kRunMessagesValue = "ShowRunMessages";
 constexpr const char* kPartialWindowTitle = "esscmd.exe";
 constexpr double kListExtentTwips = 500;
+constexpr const char* kDamagedRecordChoice =
+    "\n\nWhich of its scripts started cannot be told. OK: take every script of the queue as "
+    "done (none starts until you choose Run Again). Cancel: start afresh, every script runs "
+    "again.";
 
 std::string StoreProblemText(const StoreProblem& problem) {
     if (problem.readOnly)
@@ -25,6 +31,28 @@ std::string StoreProblemText(const StoreProblem& problem) {
 std::string NotStoredText(const std::string& what, const char* reason) {
     return what + " could not be saved in the settings store: " + reason +
            ".\n\nIt applies until Vantrel is closed.";
+}
+
+/// An on/off choice of the Options menu: the value that stores it, "1" or
+/// "0", and what it is when the value is absent or holds anything else.
+struct StoredChoice {
+    Command command;
+    const char* valueName;
+    bool whenAbsent;
+    const char* what;
+};
+
+constexpr StoredChoice kChoices[] = {
+    // Only "0" switches them off: the boxes are the program's own way.
+    {Command::ShowRunMessages, "ShowRunMessages", true, "The choice to show the run messages"},
+    {Command::StopAfterFailure, "StopOnFailure", false,
+     "The choice to stop starting scripts after a failure"},
+};
+
+const StoredChoice& ChoiceOf(Command command) {
+    for (const StoredChoice& choice : kChoices)
+        if (choice.command == command) return choice;
+    throw std::logic_error("not an on/off choice");
 }
 
 /// A stored concurrency the drop-down list offers, or nothing.
@@ -57,6 +85,15 @@ private:
     std::string lines_;
 };
 
+std::string ResumeQuestion(const InterruptedRun& run) {
+    return "The run started at " + ReadableLocalTime(run.startedAt).substr(0, 16) +
+           " was interrupted: " + std::to_string(run.entriesStarted) + " of " +
+           std::to_string(run.entries) + " scripts started, " + std::to_string(run.stillRunning) +
+           (run.stillRunning == 1 ? " is" : " are") +
+           " still running. Resume it?\n\nOK: the scripts not yet started run next. Cancel: "
+           "start afresh, every script runs again.";
+}
+
 int ListHorizontalExtent(double twipsPerPixel) {
     // The default rounding mode rounds halves to the even neighbour.
     return static_cast<int>(std::nearbyint(kListExtentTwips / twipsPerPixel));
@@ -64,15 +101,23 @@ int ListHorizontalExtent(double twipsPerPixel) {
 
 MainWindowLogic::MainWindowLogic(const ProgramParts& parts, MainView& view, FileChooser& chooser)
     : state_(parts.state),
-      view_(view),
+      options_(parts.options),
+      unattended_(view, parts.report),
+      view_(options_.exitWhenDone ? static_cast<MainView&>(unattended_) : view),
       storeProblem_(parts.storeProblem),
       settings_(parts.store),
       record_(settings_, kQueueRecordKeyPath),
-      journal_(parts.journalFolder),
-      run_(parts.state, view, parts.windows, parts.launcher, journal_, parts.clock, parts.wallClock),
-      editor_(parts.state, record_, view.queueList(), view, view, chooser) {}
+      journal_(parts.stateFolder),
+      history_(parts.stateFolder, journal_),
+      run_(parts.state, view, parts.windows, parts.launcher, history_, parts.wallClock),
+      editor_(parts.state, record_, view.queueList(), view_, view_, chooser) {
+    run_.setCloseWhenDone(options_.exitWhenDone);
+}
 
-void MainWindowLogic::load() {
+std::optional<std::string> MainWindowLogic::load() {
+    // Nobody is there to decide how to go on without the saved queue.
+    if (storeProblem_ && !storeProblem_->readOnly && options_.exitWhenDone)
+        return StoreProblemText(*storeProblem_);
     if (storeProblem_) view_.showNotice(StoreProblemText(*storeProblem_));
     state_.settingsKeyPath = kSettingsKeyPath;
     state_.queueRecordKeyPath = kQueueRecordKeyPath;
@@ -85,13 +130,66 @@ void MainWindowLogic::load() {
     fallbacks.attempt("the saved queue: the list shows none", [&] {
         LoadQueue(record_, view_.queueList(), state_.scriptTable);
     });
+    if (options_.importFile)
+        if (std::optional<std::string> refusal = editor_.importListFile(*options_.importFile))
+            return refusal;
     restoreConcurrency(fallbacks);
-    restoreRunMessages(fallbacks);
+    restoreChoices(fallbacks);
     view_.setRunCaption(RunCaption(run_.phase()));
     view_.setPartialWindowTitle(kPartialWindowTitle);
     run_.setPartialTitle(kPartialWindowTitle);
     view_.setListHorizontalExtent(ListHorizontalExtent(view_.twipsPerPixel()));
     if (const std::optional<std::string> notice = fallbacks.notice()) view_.showNotice(*notice);
+    offerResume();
+    return std::nullopt;
+}
+
+void MainWindowLogic::onWindowShown() {
+    if (options_.start) run_.onStartStopClicked();
+}
+
+std::optional<std::string> MainWindowLogic::onStartRequested() {
+    switch (run_.phase()) {
+        case RunPhase::Running: return "a run is going on already";
+        case RunPhase::Finished:
+            return "the run has finished; close Vantrel and start it again for another";
+        case RunPhase::Idle:
+        case RunPhase::Stopped: break;
+    }
+    apply(Command::ShowRunMessages, false);
+    run_.onStartStopClicked();
+    return std::nullopt;
+}
+
+int MainWindowLogic::exitStatus() const {
+    return options_.exitWhenDone ? ExitStatus(run_.ending()) : 0;
+}
+
+void MainWindowLogic::offerResume() {
+    const std::optional<InterruptedRun> interrupted = run_.takeOverInterruptedRun();
+    if (!run_.recordProblem().empty() &&
+        view_.confirm(run_.recordProblem() + kDamagedRecordChoice))
+        run_.skipEverything();
+    if (!interrupted) return;
+    // A run started from the command line carries on where the last one stopped.
+    if (options_.start || view_.confirm(ResumeQuestion(*interrupted)))
+        run_.resumeInterruptedRun();
+    else
+        run_.giveUpInterruptedRun();
+}
+
+bool MainWindowLogic::onCloseRequested() {
+    const std::optional<std::string> question = run_.closeQuestion();
+    return !question || view_.confirm(*question);
+}
+
+void MainWindowLogic::openLogOfSelection() {
+    const std::vector<int> rows = SelectedRows(view_.queueList());
+    const std::string log = rows.empty() ? std::string() : run_.logOf(rows.front());
+    if (log.empty())
+        view_.showNotice("The selected script has no log: it has not been started in this run.");
+    else if (!view_.openFile(log))
+        view_.showNotice("The log " + log + " cannot be opened.");
 }
 
 void MainWindowLogic::restoreConcurrency(StartUpFallbacks& fallbacks) {
@@ -103,18 +201,23 @@ void MainWindowLogic::restoreConcurrency(StartUpFallbacks& fallbacks) {
                                                               kConcurrencyValue, ""))
                           .value_or(kDefaultConcurrency);
     });
+    concurrency = options_.concurrency.value_or(concurrency);
     view_.setConcurrency(concurrency);
     run_.setConcurrency(concurrency);
 }
 
-void MainWindowLogic::restoreRunMessages(StartUpFallbacks& fallbacks) {
-    bool shown = true;
-    fallbacks.attempt("whether to show the run messages: they are shown", [&] {
-        // Only "0" switches them off: the boxes are the program's own way, and
-        // any other value edited by hand keeps them.
-        shown = settings_.stringValue(state_.settingsKeyPath, kRunMessagesValue, "1") != "0";
-    });
-    showRunMessages(shown);
+void MainWindowLogic::restoreChoices(StartUpFallbacks& fallbacks) {
+    for (const StoredChoice& choice : kChoices) {
+        bool on = choice.whenAbsent;
+        fallbacks.attempt(std::string(choice.what) + ": as when none is stored", [&] {
+            const std::string stored = settings_.stringValue(state_.settingsKeyPath, choice.valueName, "");
+            on = stored == (choice.whenAbsent ? "0" : "1") ? !choice.whenAbsent : choice.whenAbsent;
+        });
+        apply(choice.command, on);
+    }
+    // For this run only; what is stored stays.
+    if (options_.start) apply(Command::ShowRunMessages, false);
+    if (options_.stopOnFailure) apply(Command::StopAfterFailure, true);
 }
 
 void MainWindowLogic::onConcurrencyChosen(int concurrency) {
@@ -130,18 +233,32 @@ void MainWindowLogic::onConcurrencyChosen(int concurrency) {
 
 void MainWindowLogic::onActivateMatchModeChosen(MatchMode mode) { run_.setActivateMatchMode(mode); }
 
-void MainWindowLogic::showRunMessages(bool shown) {
-    runMessagesShown_ = shown;
-    view_.setRunMessagesChecked(shown);
-    run_.setRunMessagesShown(shown);
+void MainWindowLogic::apply(Command choice, bool on) {
+    choices_[choice] = on;
+    view_.setCommandChecked(choice, on);
+    if (choice == Command::ShowRunMessages) run_.setRunMessagesShown(on);
+    if (choice == Command::StopAfterFailure) run_.setStopOnFailure(on);
 }
 
-void MainWindowLogic::chooseRunMessages(bool shown) {
-    showRunMessages(shown);
+void MainWindowLogic::toggle(Command command) {
+    const StoredChoice& choice = ChoiceOf(command);
+    const bool on = !chosen(command);
+    apply(command, on);
     try {
-        settings_.setStringValue(state_.settingsKeyPath, kRunMessagesValue, shown ? "1" : "0");
+        settings_.setStringValue(state_.settingsKeyPath, choice.valueName, on ? "1" : "0");
     } catch (const StoreError& error) {
-        view_.showNotice(NotStoredText("The choice to show the run messages", error.what()));
+        view_.showNotice(NotStoredText(choice.what, error.what()));
+    }
+}
+
+bool MainWindowLogic::edit(Command command) {
+    switch (command) {
+        case Command::AddScripts: editor_.addScripts(); return true;
+        case Command::RemoveSelected: editor_.removeSelected(); return true;
+        case Command::MoveSelectedUp: editor_.moveSelectedUp(); return true;
+        case Command::MoveSelectedDown: editor_.moveSelectedDown(); return true;
+        case Command::ImportList: editor_.importList(); return true;
+        default: return false;
     }
 }
 
@@ -152,21 +269,28 @@ bool MainWindowLogic::allowed(Command command) const {
 
 void MainWindowLogic::onFilesDropped(const std::vector<std::string>& paths) {
     editor_.dropFiles(paths);
+    run_.noteQueueChanged();
 }
 
 void MainWindowLogic::onCommand(Command command) {
     if (!allowed(command)) return;
+    if (edit(command)) return run_.noteQueueChanged();
     switch (command) {
-        case Command::AddScripts: return editor_.addScripts();
-        case Command::RemoveSelected: return editor_.removeSelected();
-        case Command::MoveSelectedUp: return editor_.moveSelectedUp();
-        case Command::MoveSelectedDown: return editor_.moveSelectedDown();
         case Command::ExportList: return editor_.exportList();
-        case Command::ImportList: return editor_.importList();
         case Command::StartStop: return run_.onStartStopClicked();
         case Command::Activate: return run_.onActivateClicked();
-        case Command::ShowRunMessages: return chooseRunMessages(!runMessagesShown_);
+        case Command::ShowRunMessages:
+        case Command::StopAfterFailure: return toggle(command);
         case Command::About: return view_.showAboutBox();
+        case Command::RunAgain: return run_.runAgain(SelectedRows(view_.queueList()));
+        case Command::Skip: return run_.skip(SelectedRows(view_.queueList()));
+        case Command::OpenLog: return openLogOfSelection();
+        // Edits, run above.
+        case Command::AddScripts:
+        case Command::RemoveSelected:
+        case Command::MoveSelectedUp:
+        case Command::MoveSelectedDown:
+        case Command::ImportList: return;
     }
 }
 

@@ -8,7 +8,7 @@ namespace vantrel {
 
 namespace {
 
-constexpr int kAnswerBoundMs = 2000;
+constexpr int kAnswerBoundMs = 5000;
 
 QString InstanceName() {
     return QStringLiteral("vantrel-%1-%2")
@@ -25,28 +25,38 @@ SingleInstance::SingleInstance() : name_(InstanceName()) {
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* caller = server_.nextPendingConnection()) {
             connect(caller, &QLocalSocket::disconnected, caller, &QObject::deleteLater);
-            emit activationRequested();
+            connect(caller, &QLocalSocket::readyRead, caller, [this, caller] {
+                if (!caller->canReadLine()) return;
+                const std::string request = caller->readLine().trimmed().toStdString();
+                const std::string answer = handler_ ? handler_(request) : std::string();
+                caller->write(QByteArray::fromStdString(answer + "\n"));
+                caller->flush();
+            });
         }
     });
 }
 
-bool SingleInstance::claim() {
+std::optional<std::string> SingleInstance::claim(const std::string& request) {
     // Listening is the claim: of two starts at one moment only one gets the name.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (server_.listen(name_)) return true;
-        if (askRunningInstance()) return false;
+        if (server_.listen(name_)) return std::nullopt;
+        if (std::optional<std::string> answer = askRunningInstance(request)) return answer;
     }
     // Neither the name nor its holder answers: better a second window than none.
-    return true;
+    return std::nullopt;
 }
 
-bool SingleInstance::askRunningInstance() {
+std::optional<std::string> SingleInstance::askRunningInstance(const std::string& request) {
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(name_);
-    if (!socket.waitForConnected(kAnswerBoundMs)) return false;
+    if (!socket.waitForConnected(kAnswerBoundMs)) return std::nullopt;
+    socket.write(QByteArray::fromStdString(request + "\n"));
+    while (!socket.canReadLine() && socket.waitForReadyRead(kAnswerBoundMs)) {
+    }
+    const std::string answer = socket.readLine().trimmed().toStdString();
     socket.disconnectFromServer();
-    return true;
+    return answer;
 }
 
 }  // namespace vantrel

@@ -2,15 +2,18 @@
 
 namespace vantrel {
 
-UserProgram::UserProgram()
-    : opened_(OpenUserStore()),
+UserProgram::UserProgram(ProgramOptions options, std::optional<std::filesystem::path> runner)
+    : options_(std::move(options)),
+      opened_(OpenUserStore()),
       windows_(OpenDesktopWindowList()),
-      launcher_(CreateLauncher()) {}
+      launcher_(CreateLauncher(std::move(runner))) {}
 
 ProgramParts UserProgram::parts() {
     std::optional<StoreProblem> problem;
     if (opened_.problem) problem = StoreProblem{opened_.location, *opened_.problem, opened_.readOnly};
-    return {state_, *opened_.store, *windows_, *launcher_, problem};
+    ProgramParts parts(state_, *opened_.store, *windows_, *launcher_, problem);
+    parts.options = options_;
+    return parts;
 }
 
 }  // namespace vantrel

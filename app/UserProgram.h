@@ -14,12 +14,15 @@ namespace vantrel {
 /// desktop's window list and the platform's launcher.
 class UserProgram {
 public:
-    /// Throws std::runtime_error when there is no desktop to talk to.
-    UserProgram();
+    /// The script runner is the one beside the program unless `runner` names
+    /// another. Throws std::runtime_error when there is no desktop to talk to.
+    explicit UserProgram(ProgramOptions options = {},
+                         std::optional<std::filesystem::path> runner = std::nullopt);
 
     ProgramParts parts();
 
 private:
+    ProgramOptions options_;
     OpenedStore opened_;
     ProgramState state_;
     std::unique_ptr<WindowList> windows_;

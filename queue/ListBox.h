@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "queue/ScriptTable.h"
 
@@ -26,5 +27,8 @@ public:
     /// lines separated by "\n", and names the full path however the row is cut.
     virtual void setRowProgress(int index, RowProgress progress, std::string_view tooltip) = 0;
 };
+
+/// The selected rows, top to bottom.
+std::vector<int> SelectedRows(const ListBox& list);
 
 }  // namespace vantrel

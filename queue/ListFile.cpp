@@ -80,7 +80,12 @@ void KeepPermissions(const fs::path& from, const fs::path& to) {
 
 std::vector<std::string> ReadListFile(const std::string& path) {
     // Room for the longest line, its line end and a little more, for every entry.
-    const std::string content = ReadListFileBytes(path, kMaxEntries * (LongestPathBytes() + 5));
+    const std::size_t maxBytes = kMaxEntries * (LongestPathBytes() + 5);
+    // One byte more than allowed tells a file that is too large, however it grows meanwhile.
+    const std::string content = ReadListFileBytes(path, maxBytes + 1);
+    if (content.size() > maxBytes)
+        throw ListFileError("it holds more than " + std::to_string(maxBytes) +
+                            " bytes, more than a list of the most scripts the queue holds");
     if (content.find('\0') != std::string::npos)
         throw ListFileError("it holds NUL bytes, so it is not a list file");
     const std::string utf8Text = ListFileText(content);

@@ -10,10 +10,9 @@ namespace vantrel {
 /// The longest path the system allows, in bytes of UTF-8.
 std::size_t LongestPathBytes();
 
-/// The bytes of the file at `path` (UTF-8), which must be a regular file: a
-/// FIFO, a device or a folder is refused without waiting on it. Throws
-/// ListFileError when the file is not a regular one, cannot be read, or holds
-/// more than `maxBytes`.
-std::string ReadListFileBytes(const std::string& path, std::size_t maxBytes);
+/// The bytes of the file at `path` (UTF-8), at most `limit` of them, from a
+/// regular file: a FIFO, a device or a folder is refused without waiting on
+/// it. Throws ListFileError when the file is not a regular one or cannot be read.
+std::string ReadListFileBytes(const std::string& path, std::size_t limit);
 
 }  // namespace vantrel

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <system_error>
 
+#include "base/FileDescriptor_linux.h"
 #include "queue/ListFile.h"
 #include "queue/ListFileBytes.h"
-#include "settings/FileDescriptor_linux.h"
 
 namespace vantrel {
 
@@ -22,15 +22,14 @@ namespace {
 
 std::size_t LongestPathBytes() { return PATH_MAX; }
 
-std::string ReadListFileBytes(const std::string& path, std::size_t maxBytes) {
+std::string ReadListFileBytes(const std::string& path, std::size_t limit) {
     // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!file.valid()) FailWith(errno);
     struct stat status {};
     if (::fstat(file.get(), &status) != 0) FailWith(errno);
     if (!S_ISREG(status.st_mode)) throw ListFileError("it is not a regular file");
-    // One byte more than allowed tells a file that is too large, however it grows meanwhile.
-    std::string content(maxBytes + 1, '\0');
+    std::string content(limit, '\0');
     std::size_t got = 0;
     while (got < content.size()) {
         const ssize_t count = ::read(file.get(), content.data() + got, content.size() - got);
@@ -39,9 +38,6 @@ std::string ReadListFileBytes(const std::string& path, std::size_t maxBytes) {
         if (count == 0) break;
         got += static_cast<std::size_t>(count);
     }
-    if (got > maxBytes)
-        throw ListFileError("it holds more than " + std::to_string(maxBytes) +
-                            " bytes, more than a list of the most scripts the queue holds");
     content.resize(got);
     return content;
 }

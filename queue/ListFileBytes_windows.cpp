@@ -10,7 +10,7 @@ namespace vantrel {
 // 32767 UTF-16 units, each at most three bytes of UTF-8.
 std::size_t LongestPathBytes() { return 32767 * 3; }
 
-std::string ReadListFileBytes(const std::string& path, std::size_t maxBytes) {
+std::string ReadListFileBytes(const std::string& path, std::size_t limit) {
     const std::filesystem::path file(std::u8string(path.begin(), path.end()));
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(file, error);
@@ -18,13 +18,10 @@ std::string ReadListFileBytes(const std::string& path, std::size_t maxBytes) {
     if (!std::filesystem::is_regular_file(status)) throw ListFileError("it is not a regular file");
     std::ifstream in(file, std::ios::binary);
     if (!in) throw ListFileError("the file cannot be opened");
-    std::string content(maxBytes + 1, '\0');
+    std::string content(limit, '\0');
     in.read(content.data(), static_cast<std::streamsize>(content.size()));
     if (in.bad()) throw ListFileError("the file cannot be read");
     const auto got = static_cast<std::size_t>(in.gcount());
-    if (got > maxBytes)
-        throw ListFileError("it holds more than " + std::to_string(maxBytes) +
-                            " bytes, more than a list of the most scripts the queue holds");
     content.resize(got);
     return content;
 }

@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "base/WideText_windows.h"
 #include "queue/ListFileText.h"
-#include "settings/WideText_windows.h"
 
 namespace vantrel {
 

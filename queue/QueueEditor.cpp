@@ -27,13 +27,6 @@ std::string ImportFailureText(const std::string& file, const std::string& reason
            ".\n\nThe queue has been left as it was.";
 }
 
-std::vector<int> SelectedRows(const ListBox& list) {
-    std::vector<int> selected;
-    for (int row = 0; row < list.count(); ++row)
-        if (list.isSelected(row)) selected.push_back(row);
-    return selected;
-}
-
 // Names exactly what OK removes: the selection, whichever row has the focus.
 std::string RemoveQuestion(const ListBox& list, const std::vector<int>& selected) {
     if (selected.size() >= 2)
@@ -103,6 +96,10 @@ QueueEditor::Outcome QueueEditor::commit(const std::function<bool(QueueDraft&)>&
 }
 
 void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
+    if (const std::optional<std::string> problem = changed(edit)) notice_.showNotice(*problem);
+}
+
+std::optional<std::string> QueueEditor::changed(const std::function<bool(QueueDraft&)>& edit) {
     QueueDraft draft(list_, state_.scriptTable);
     std::vector<std::string> kept;
     Outcome outcome;
@@ -111,8 +108,7 @@ void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
     } catch (const StoreError& error) {
         // A read fails the command as a write does: deciding on an answer the
         // store never gave could wipe the list and run a script again.
-        notice_.showNotice(StoreFailureText(error.what()));
-        return;
+        return StoreFailureText(error.what());
     }
     switch (outcome) {
         case Outcome::Committed:
@@ -120,11 +116,11 @@ void QueueEditor::change(const std::function<bool(QueueDraft&)>& edit) {
             break;
         case Outcome::ChangedElsewhere:
             ShowQueue(kept, list_, state_.scriptTable);
-            notice_.showNotice(std::string(kQueueChangedText));
-            break;
+            return std::string(kQueueChangedText);
         case Outcome::Unchanged:
             break;
     }
+    return std::nullopt;
 }
 
 void QueueEditor::addScripts() {
@@ -188,18 +184,18 @@ void QueueEditor::exportList() {
 void QueueEditor::importList() {
     const std::string file = chooser_->chooseListFileToOpen();
     if (file.empty()) return;
+    if (const std::optional<std::string> problem = importListFile(file)) notice_.showNotice(*problem);
+}
+
+std::optional<std::string> QueueEditor::importListFile(const std::string& file) {
     std::vector<std::string> paths;
     try {
         paths = ListedPaths(ReadListFile(file));
     } catch (const ListFileError& error) {
-        notice_.showNotice(ImportFailureText(file, error.what()));
-        return;
+        return ImportFailureText(file, error.what());
     }
-    if (std::optional<std::string> refusal = ImportRefusal(file, paths)) {
-        notice_.showNotice(*refusal);
-        return;
-    }
-    change([&](QueueDraft& draft) {
+    if (std::optional<std::string> refusal = ImportRefusal(file, paths)) return refusal;
+    return changed([&](QueueDraft& draft) {
         draft.replaceAll(record_, paths);
         return true;
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,9 @@ public:
     /// names, one per line: entry texts or bare paths, renumbered by position;
     /// empty lines are passed over.
     void importList();
+    /// Imports the list file as importList does; why it was refused, or what
+    /// failed, instead of a notice.
+    std::optional<std::string> importListFile(const std::string& file);
 
 private:
     void appendScripts(const std::vector<std::string>& paths);
@@ -64,6 +68,8 @@ private:
     /// nothing changed or the store fails (which it says); the record as it is
     /// when another program changed it.
     void change(const std::function<bool(QueueDraft&)>& edit);
+    /// The same, saying what to tell instead of telling it.
+    std::optional<std::string> changed(const std::function<bool(QueueDraft&)>& edit);
 
     ProgramState& state_;
     QueueRecord& record_;

@@ -1,5 +1,6 @@
-// The Linux launcher: each script runs in an iconic xterm of its own whose
-// title is the command line, started detached so that it outlives Vantrel.
+// The Linux launcher: each script runs under the script runner in an iconic
+// xterm of its own whose title is the command line, started detached so that
+// it outlives Vantrel.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -16,8 +17,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileDescriptor_linux.h"
 #include "run/Launcher.h"
-#include "settings/FileDescriptor_linux.h"
+#include "run/ProcessStat_linux.h"
 
 extern char** environ;
 
@@ -25,6 +27,7 @@ namespace vantrel {
 namespace {
 
 constexpr const char* kTerminal = "xterm";
+constexpr const char* kRunner = "vantrel-script";
 
 std::string DefaultSearchPath() {
     const std::size_t size = ::confstr(_CS_PATH, nullptr, 0);
@@ -33,6 +36,12 @@ std::string DefaultSearchPath() {
     ::confstr(_CS_PATH, path.data(), size);
     path.resize(size - 1);
     return path;
+}
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
 }
 
 /// The first executable regular file called `name` in the folders of PATH, as
@@ -48,9 +57,7 @@ std::optional<std::string> FindOnSearchPath(std::string_view name) {
         std::string folder = searchPath.substr(begin, end - begin);
         if (folder.empty()) folder = ".";
         const std::string candidate = folder + "/" + std::string(name);
-        struct stat status {};
-        if (::stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-            ::access(candidate.c_str(), X_OK) == 0) {
+        if (IsExecutableFile(candidate)) {
             std::error_code error;
             const std::filesystem::path absolute = std::filesystem::absolute(candidate, error);
             return error ? candidate : absolute.lexically_normal().string();
@@ -66,17 +73,19 @@ std::string ArgumentNotAnOption(const std::string& scriptPath) {
     return scriptPath.starts_with('-') ? "./" + scriptPath : scriptPath;
 }
 
-/// What the detached children report back when they fail; nothing arrives
-/// when the terminal has been executed.
-struct ChildFailure {
-    enum Stage : int { Fork, Exec } stage;
+/// What the detached children report back: the intermediate child the
+/// terminal's process once it is forked, either child a failure. Each
+/// report is one write, smaller than a pipe writes at once.
+struct ChildReport {
+    enum Stage : int { Forked, ForkFailed, ExecFailed } stage;
     int error;
+    pid_t terminal;
+    std::uint64_t startMark;
 };
 
-[[noreturn]] void ReportAndExit(int fd, ChildFailure::Stage stage, int error) {
-    const ChildFailure failure{stage, error};
-    const char* bytes = reinterpret_cast<const char*>(&failure);
-    std::size_t left = sizeof failure;
+void Report(int fd, const ChildReport& report) {
+    const char* bytes = reinterpret_cast<const char*>(&report);
+    std::size_t left = sizeof report;
     while (left > 0) {
         const ssize_t written = ::write(fd, bytes, left);
         if (written < 0 && errno == EINTR) continue;
@@ -84,6 +93,10 @@ struct ChildFailure {
         bytes += written;
         left -= static_cast<std::size_t>(written);
     }
+}
+
+[[noreturn]] void ReportAndExit(int fd, ChildReport::Stage stage, int error) {
+    Report(fd, {stage, error, 0, 0});
     ::_exit(127);
 }
 
@@ -102,22 +115,22 @@ struct ChildFailure {
     ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
 #endif
     ::execve(program, argv, environ);
-    ReportAndExit(reportFd, ChildFailure::Exec, errno);
+    ReportAndExit(reportFd, ChildReport::ExecFailed, errno);
 }
 
-/// Reads the children's report; nullopt once the pipe is closed without one.
-std::optional<ChildFailure> ReadFailure(int fd) {
-    ChildFailure failure{};
-    char* bytes = reinterpret_cast<char*>(&failure);
+/// Reads the children's next report; nullopt once the pipe is closed.
+std::optional<ChildReport> ReadReport(int fd) {
+    ChildReport report{};
+    char* bytes = reinterpret_cast<char*>(&report);
     std::size_t got = 0;
-    while (got < sizeof failure) {
-        const ssize_t count = ::read(fd, bytes + got, sizeof failure - got);
+    while (got < sizeof report) {
+        const ssize_t count = ::read(fd, bytes + got, sizeof report - got);
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) break;
         got += static_cast<std::size_t>(count);
     }
-    if (got < sizeof failure) return std::nullopt;
-    return failure;
+    if (got < sizeof report) return std::nullopt;
+    return report;
 }
 
 /// Blocks every signal while it lives, so that no handler of the program runs
@@ -137,9 +150,73 @@ private:
     sigset_t previous_{};
 };
 
+/// The script runner beside the running program.
+std::filesystem::path RunnerBesideProgram() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (error ? std::filesystem::path() : program.parent_path()) / kRunner;
+}
+
 class TerminalLauncher final : public Launcher {
 public:
-    void startScript(const std::string& commandLine, const std::string& scriptPath) override {
+    explicit TerminalLauncher(std::filesystem::path runner) : runner_(std::move(runner)) {}
+
+    ProcessIdentity startScript(const LaunchRequest& request) override {
+        std::vector<std::string> arguments = terminalArguments(request);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+
+        int pipeFds[2];
+        if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw startFailure(errno);
+        FileDescriptor reportRead(pipeFds[0]);
+        FileDescriptor reportWrite(pipeFds[1]);
+        FileDescriptor devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+
+        pid_t child;
+        {
+            AllSignalsBlocked blocked;
+            child = ::fork();
+            if (child == 0) {
+                // The intermediate child: setsid(), the terminal forked off
+                // from it, and gone at once, so the terminal belongs to init.
+                // Until it is gone the terminal cannot be reaped, so its start
+                // time can be read here.
+                ::setsid();
+                const pid_t grandchild = ::fork();
+                if (grandchild == 0) {
+                    ExecTerminal(argv[0], argv.data(), reportWrite.get(), devNull.get());
+                }
+                if (grandchild < 0) ReportAndExit(reportWrite.get(), ChildReport::ForkFailed, errno);
+                const std::optional<ProcessStat> stat = ReadProcessStat(grandchild);
+                Report(reportWrite.get(),
+                       {ChildReport::Forked, 0, grandchild, stat ? stat->startTime : 0});
+                ::_exit(0);
+            }
+        }
+        if (child < 0) throw startFailure(errno);
+        reportWrite.reset();
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+
+        std::optional<ProcessIdentity> terminal;
+        while (const std::optional<ChildReport> report = ReadReport(reportRead.get())) {
+            if (report->stage == ChildReport::ExecFailed) {
+                throw LaunchError(std::string(kTerminal) + " (" + argv[0] +
+                                  ") could not be started: " + std::strerror(report->error) + ".");
+            }
+            if (report->stage == ChildReport::ForkFailed) throw startFailure(report->error);
+            terminal = ProcessIdentity{static_cast<std::uint64_t>(report->terminal), report->startMark};
+        }
+        if (!terminal) throw startFailure(ECHILD);
+        return *terminal;
+    }
+
+private:
+    /// The terminal's command line; throws LaunchError when a part is missing.
+    std::vector<std::string> terminalArguments(const LaunchRequest& request) const {
+        const std::string& scriptPath = request.scriptPath;
         if (scriptPath.find('\0') != std::string::npos) {
             throw LaunchError("The script path holds a NUL character and cannot be passed to " +
                               std::string(kScriptTool) + ".");
@@ -163,7 +240,13 @@ public:
                 "each script runs in an xterm window. Install xterm (on Debian or Ubuntu: "
                 "sudo apt install xterm).");
         }
+        if (!IsExecutableFile(runner_.string())) {
+            throw LaunchError("The script runner " + runner_.string() +
+                              " is missing, so the script could not be started. It comes with "
+                              "Vantrel and belongs beside the program: install Vantrel again.");
+        }
 
+        const std::string& commandLine = request.commandLine;
         std::vector<std::string> arguments = {*terminal,   "-iconic", "-T",
                                               commandLine, "-n",      commandLine};
         // The title must carry the command line for as long as the script runs,
@@ -171,57 +254,24 @@ public:
         arguments.insert(arguments.end(), {"-xrm", "*allowTitleOps: false"});
         // With more than one word after -e xterm executes them as they stand;
         // only a lone word would be handed to a shell.
-        arguments.insert(arguments.end(), {"-e", *tool, ArgumentNotAnOption(scriptPath)});
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-
-        int pipeFds[2];
-        if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw startFailure(errno);
-        FileDescriptor reportRead(pipeFds[0]);
-        FileDescriptor reportWrite(pipeFds[1]);
-        FileDescriptor devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-
-        pid_t child;
-        {
-            AllSignalsBlocked blocked;
-            child = ::fork();
-            if (child == 0) {
-                // The intermediate child: setsid(), the terminal forked off
-                // from it, and gone at once, so the terminal belongs to init.
-                ::setsid();
-                const pid_t grandchild = ::fork();
-                if (grandchild == 0) {
-                    ExecTerminal(argv[0], argv.data(), reportWrite.get(), devNull.get());
-                }
-                if (grandchild < 0) ReportAndExit(reportWrite.get(), ChildFailure::Fork, errno);
-                ::_exit(0);
-            }
-        }
-        if (child < 0) throw startFailure(errno);
-        reportWrite.reset();
-        int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-
-        if (const std::optional<ChildFailure> failure = ReadFailure(reportRead.get())) {
-            if (failure->stage == ChildFailure::Exec) {
-                throw LaunchError(std::string(kTerminal) + " (" + *terminal +
-                                  ") could not be started: " + std::strerror(failure->error) + ".");
-            }
-            throw startFailure(failure->error);
-        }
+        arguments.insert(arguments.end(),
+                         {"-e", runner_.string(), "--outcome", request.outcomeFile.string(), "--log",
+                          request.logFile.string(), "--", *tool, ArgumentNotAnOption(scriptPath)});
+        return arguments;
     }
 
-private:
     static LaunchError startFailure(int error) {
         return LaunchError(std::string("No process could be started for the script: ") +
                            std::strerror(error) + ".");
     }
+
+    std::filesystem::path runner_;
 };
 
 }  // namespace
 
-std::unique_ptr<Launcher> CreateLauncher() { return std::make_unique<TerminalLauncher>(); }
+std::unique_ptr<Launcher> CreateLauncher(std::optional<std::filesystem::path> runner) {
+    return std::make_unique<TerminalLauncher>(runner ? std::move(*runner) : RunnerBesideProgram());
+}
 
 }  // namespace vantrel

@@ -1,22 +1,16 @@
 #include "run/RunController.h"
 
 #include <algorithm>
-#include <iterator>
-#include <map>
 #include <utility>
 
+#include "queue/LocalTime.h"
 #include "queue/QueueEntry.h"
 #include "queue/ScriptProgress.h"
-#include "run/WindowTitleSearch.h"
+#include "run/AtomicFile.h"
 
 namespace vantrel {
 
 namespace {
-
-// Counts the windows that carry this command line in their title.
-std::int32_t WindowsCarrying(const std::vector<TopLevelWindow>& walk, std::string_view commandLine) {
-    return WindowTitleSearch::countMatchingWindows(walk, commandLine, MatchMode::Contains);
-}
 
 std::string Trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -24,11 +18,13 @@ std::string Trimmed(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-bool StillRunning(RowProgress state) {
-    return state == RowProgress::Started || state == RowProgress::Running;
+bool Failed(RowProgress state) {
+    return state == RowProgress::Failed || state == RowProgress::NotShown;
 }
 
 }  // namespace
+
+int ExitStatus(RunEnding ending) { return static_cast<int>(ending); }
 
 std::string_view RunCaption(RunPhase phase) {
     switch (phase) {
@@ -40,31 +36,15 @@ std::string_view RunCaption(RunPhase phase) {
     return kStartCaption;
 }
 
-std::string CommandLine(std::string_view scriptPath) {
-    return std::string(kScriptTool) + " \"" + std::string(scriptPath) + "\"";
-}
-
 RunController::RunController(ProgramState& state, RunView& view, WindowList& windows,
-                             Launcher& launcher, RunJournal& journal, Clock clock,
-                             WallClock wallClock)
+                             Launcher& launcher, RunHistory& history, WallClock wallClock)
     : state_(state),
       view_(view),
       windows_(windows),
       launcher_(launcher),
-      journal_(journal),
-      clock_(std::move(clock)),
-      wallClock_(std::move(wallClock)) {}
-
-RunController::~RunController() {
-    for (const Launch& launch : launches_) {
-        if (!StillRunning(launch.state)) continue;
-        try {
-            writeJournal(launch);
-        } catch (const JournalError&) {
-            // Nobody is left to tell; the run itself was never held up by the journal.
-        }
-    }
-}
+      history_(history),
+      wallClock_(std::move(wallClock)),
+      tracker_(launcher) {}
 
 void RunController::setPartialTitle(std::string_view title) { partialTitle_ = Trimmed(title); }
 
@@ -86,7 +66,8 @@ void RunController::showPhase(RunPhase phase) {
 }
 
 void RunController::start() {
-    journalProblemShown_ = false;
+    journalProblemTold_ = recordProblemTold_ = false;
+    stoppedByFailure_ = couldNotStart_ = false;
     view_.setLaunchTimerOn(true);
     showPhase(RunPhase::Running);
 }
@@ -100,14 +81,51 @@ void RunController::stop() {
 void RunController::finish() {
     view_.setLaunchTimerOn(false);
     showPhase(RunPhase::Finished);
-    // The list and the journal learn when the last scripts end from the monitor's walks.
-    if (anyStillRunning()) view_.setMonitorTimerOn(true);
+    // The list, the record and the journal learn when the last scripts end from the monitor's walks.
+    if (tracker_.anyRunning()) view_.setMonitorTimerOn(true);
+    finishRecordWhenAllEnded();
+    closeWhenDone();
+}
+
+void RunController::stopOnFailureWhenOneFailed() {
+    if (!stopOnFailure_ || phase_ != RunPhase::Running || failedScripts() == 0) return;
+    stoppedByFailure_ = true;
+    stop();
+}
+
+void RunController::closeWhenDone() {
+    const bool cameToItsEnd = phase_ == RunPhase::Finished ||
+                              (phase_ == RunPhase::Stopped && (stoppedByFailure_ || couldNotStart_));
+    if (closeWhenDone_ && cameToItsEnd && !tracker_.anyRunning()) view_.closeWindow();
+}
+
+int RunController::failedScripts() const {
+    int failed = 0;
+    for (int id = 0; id < tracker_.size(); ++id)
+        failed += Failed(tracker_.launch(id).state) && !tracker_.launch(id).record.superseded;
+    return failed;
+}
+
+RunEnding RunController::ending() const {
+    if (couldNotStart_ && started_ == 0) return RunEnding::CouldNotRun;
+    if (failedScripts() > 0) return RunEnding::SomeFailed;
+    if (phase_ == RunPhase::Finished && !tracker_.anyRunning()) return RunEnding::AllSucceeded;
+    return RunEnding::CutShort;
+}
+
+void RunController::finishRecordWhenAllEnded() {
+    if (phase_ != RunPhase::Finished || tracker_.anyRunning() || !history_.going()) return;
+    try {
+        history_.finish(tracker_);
+    } catch (const FileWriteError& error) {
+        problems_.push_back("The run record cannot be written: " + std::string(error.what()) + ".");
+    }
 }
 
 void RunController::onLaunchTick() {
     guard_.runAlone([this] { checkAndLaunch(); });
     // Told once the check is over, so the run goes on while the box is open.
-    showJournalProblem();
+    showProblems();
 }
 
 void RunController::onActivateClicked() {
@@ -118,18 +136,12 @@ void RunController::onActivateClicked() {
         else if (activateMode_ == MatchMode::Contains)
             checkAndLaunch();
     });
-    showJournalProblem();
+    showProblems();
 }
 
-std::int32_t RunController::pendingLaunches() const {
-    return static_cast<std::int32_t>(
-        std::count_if(launches_.begin(), launches_.end(),
-                      [](const Launch& launch) { return launch.state == RowProgress::Started; }));
-}
-
-bool RunController::anyStillRunning() const {
-    return std::any_of(launches_.begin(), launches_.end(),
-                       [](const Launch& launch) { return StillRunning(launch.state); });
+std::int32_t RunController::runningScripts(const std::vector<TopLevelWindow>& walk) const {
+    return WindowTitleSearch::countMatchingWindows(walk, partialTitle_, MatchMode::Contains) +
+           tracker_.runningWithoutWindow(walk);
 }
 
 void RunController::checkAndLaunch() {
@@ -138,11 +150,10 @@ void RunController::checkAndLaunch() {
             WindowTitleSearch::countMatchingWindows(windows_, partialTitle_, MatchMode::Contains)));
     // The box may have stayed open for any time: decide on the windows as they are now.
     const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
-    const std::int32_t running =
-        WindowTitleSearch::countMatchingWindows(walk, partialTitle_, MatchMode::Contains);
     followLaunches(walk);
+    const std::int32_t running = runningScripts(walk);
     showRunning(running);
-    if (running + pendingLaunches() < concurrency_) launchNextScript();
+    if (running < concurrency_) launchNextScript();
 }
 
 void RunController::launchNextScript() {
@@ -151,41 +162,65 @@ void RunController::launchNextScript() {
         return row.entryText.empty() || !row.executed();
     });
     if (next == table.end() || next->entryText.empty()) return finish();
-    // Marked before the box: an entry moved while it is open takes its marks along.
-    const int id = static_cast<int>(launches_.size());
+    // Marked before the box: an entry moved while it is open takes its mark along.
+    const int id = tracker_.size();
     next->progress = {};
     next->progress.state = RowProgress::Started;
     next->progress.launch = id;
-
-    const std::string entryText = next->entryText;
-    const std::string commandLine = CommandLine(ScriptPath(entryText));
-    if (messagesShown_) view_.showNotice(commandLine);
-    if (!launch(commandLine, entryText)) {
-        undoMarking(id);
-        return stop();
-    }
+    if (messagesShown_) view_.showNotice(CommandLine(ScriptPath(next->entryText)));
+    const int row = rowOf(id);
+    if (row < 0 || !launch(id, row)) return;
     ++started_;
     showProgress(id);
-    view_.setStatus("Scripts Executed:  " + std::to_string(started_));
+    showStatus();
 }
 
-bool RunController::launch(const std::string& commandLine, const std::string& entryText) {
-    const std::int32_t windowsBefore = WindowsCarrying(windows_.topLevelWindows(), commandLine);
+bool RunController::launch(int id, int row) {
+    history_.beginUnlessGoing(wallClock_());
+    const std::string entryText = state_.scriptTable[row].entryText;
+    RecordedLaunch record;
+    record.entryText = entryText;
+    record.key = keyOf(row);
+    record.startedAt = wallClock_();
+    record.outcomeFile = history_.outcomeFileFor(id);
+    record.logFile = history_.logFileFor(id);
+    const LaunchRequest request{CommandLine(record.key.scriptPath), record.key.scriptPath,
+                                record.outcomeFile, record.logFile};
+    tracker_.add(std::move(record), windows_.topLevelWindows());
     try {
-        launcher_.startScript(commandLine, ScriptPath(entryText));
-    } catch (const LaunchError& error) {
-        view_.showNotice(error.what());
+        // Written down first: a program killed a moment later never starts it again.
+        history_.save(tracker_);
+        tracker_.started(id, launcher_.startScript(request));
+    } catch (const std::runtime_error& error) {
+        const bool recordFailed = dynamic_cast<const FileWriteError*>(&error) != nullptr;
+        tracker_.dropLast();
+        if (!recordFailed) keepRecord();
+        undoMarking(id);
+        couldNotStart_ = true;
+        view_.showNotice(recordFailed ? "The run record cannot be written: " +
+                                            std::string(error.what()) +
+                                            ".\n\nNo script is started that Vantrel could not "
+                                            "note down, so the run has stopped."
+                                      : std::string(error.what()));
+        stop();
+        closeWhenDone();
         return false;
     }
-    launches_.push_back({entryText, commandLine, windowsBefore, ++events_, 0, clock_(), wallClock_(),
-                         std::nullopt, std::nullopt, RowProgress::Started});
+    keepRecord();
     return true;
+}
+
+EntryKey RunController::keyOf(int row) const {
+    std::vector<std::string> texts;
+    for (int r = 0; r <= row; ++r) texts.push_back(state_.scriptTable[r].entryText);
+    return EntryKeys(texts).back();
 }
 
 int RunController::rowOf(int id) const {
     const ScriptTable& table = state_.scriptTable;
-    const auto row = std::find_if(table.begin(), table.end(),
-                                  [id](const ScriptRow& r) { return r.progress.launch == id; });
+    const auto row = std::find_if(table.begin(), table.end(), [id](const ScriptRow& r) {
+        return r.executed() && r.progress.launch == id;
+    });
     return row == table.end() ? -1 : static_cast<int>(row - table.begin());
 }
 
@@ -199,12 +234,7 @@ void RunController::undoMarking(int id) {
 void RunController::showProgress(int id) {
     const int row = rowOf(id);
     if (row < 0) return;
-    const Launch& launch = launches_[id];
-    ScriptProgress& progress = state_.scriptTable[row].progress;
-    progress.state = launch.state;
-    progress.launch = id;
-    progress.startedAt = launch.startedAt;
-    progress.endedAt = launch.endedAt.value_or(WallTime{});
+    state_.scriptTable[row].progress = ProgressOf(tracker_.launch(id), id);
     showRow(row);
 }
 
@@ -214,75 +244,58 @@ void RunController::showRow(int row) {
         ShowRowProgress(list, row, state_.scriptTable[row].entryText, state_.scriptTable[row].progress);
 }
 
-void RunController::followLaunches(const std::vector<TopLevelWindow>& allWindows) {
-    if (!anyStillRunning()) return;
-    // Every command line names the script tool: the launches are looked for
-    // among the few windows that do, not among all the desktop's.
-    std::vector<TopLevelWindow> walk;
-    std::copy_if(allWindows.begin(), allWindows.end(), std::back_inserter(walk), [](const TopLevelWindow& window) {
-        return !window.hasOwner && WindowTitleSearch::titleMatches(window.title, kScriptTool, MatchMode::Contains);
-    });
-    const auto now = clock_();
-    for (int id = 0; id < static_cast<int>(launches_.size()); ++id) {
-        if (launches_[id].state != RowProgress::Started) continue;
-        if (unclaimedWindows(walk, id) > 0) {
-            launches_[id].seenAs = ++events_;
-            launches_[id].windowSeenAt = wallClock_();
-            launches_[id].state = RowProgress::Running;
-            showProgress(id);
-        } else if (now - launches_[id].launchedAt >= kWindowGrace) {
-            settle(id, RowProgress::NotShown);
-        }
+void RunController::showStatus() {
+    const int failed = failedScripts();
+    view_.setStatus("Scripts Executed:  " + std::to_string(started_) +
+                    (failed > 0 ? "   Scripts Failed:  " + std::to_string(failed) : ""));
+}
+
+void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
+    const std::vector<int> changed = tracker_.follow(walk, wallClock_());
+    if (changed.empty()) return;
+    bool ended = false;
+    for (const int id : changed) {
+        showProgress(id);
+        ended = ended || !tracker_.launch(id).running();
     }
-    endRunningLaunches(walk);
+    if (ended) {
+        keepJournal();
+        showStatus();
+        stopOnFailureWhenOneFailed();
+        finishRecordWhenAllEnded();
+        closeWhenDone();
+    } else {
+        keepRecord();
+    }
 }
 
-std::int32_t RunController::unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const {
-    // A window of the same script that showed after this launch may be
-    // another launch's, queued twice; once that one has been seen, it is not
-    // taken for this one's too.
-    const Launch& launch = launches_[id];
-    const auto claimed = std::count_if(launches_.begin(), launches_.end(), [&](const Launch& other) {
-        return &other != &launch && other.state == RowProgress::Running &&
-               other.commandLine == launch.commandLine && other.seenAs > launch.launchedAs;
-    });
-    return WindowsCarrying(walk, launch.commandLine) - launch.windowsBefore -
-           static_cast<std::int32_t>(claimed);
-}
-
-void RunController::endRunningLaunches(const std::vector<TopLevelWindow>& walk) {
-    // Titles tell scripts apart by command line only: when a script queued
-    // more than once has fewer windows open than launches running, the
-    // earliest started are taken to have ended.
-    std::map<std::string, std::int32_t> surplus;
-    for (const Launch& launch : launches_)
-        if (launch.state == RowProgress::Running) ++surplus[launch.commandLine];
-    for (auto& [commandLine, count] : surplus) count -= WindowsCarrying(walk, commandLine);
-    for (int id = 0; id < static_cast<int>(launches_.size()); ++id)
-        if (launches_[id].state == RowProgress::Running && surplus[launches_[id].commandLine]-- > 0)
-            settle(id, RowProgress::Done);
-}
-
-void RunController::settle(int id, RowProgress state) {
-    launches_[id].state = state;
-    if (state == RowProgress::Done) launches_[id].endedAt = wallClock_();
-    showProgress(id);
+void RunController::keepRecord() {
     try {
-        writeJournal(launches_[id]);
-    } catch (const JournalError& error) {
-        if (std::exchange(journalProblemShown_, true)) return;
-        journalProblem_ = "The run journal cannot be written: " + std::string(error.what()) +
-                          ".\n\nThe run goes on; the times of this run's scripts are not kept.";
+        history_.save(tracker_);
+    } catch (const FileWriteError& error) {
+        if (std::exchange(recordProblemTold_, true)) return;
+        problems_.push_back("The run record cannot be written: " + std::string(error.what()) +
+                            ".\n\nThe run goes on; should Vantrel end now, the record may not "
+                            "show how its last scripts ended.");
     }
 }
 
-void RunController::writeJournal(const Launch& launch) {
-    journal_.append({launch.entryText, ScriptPath(launch.entryText), launch.startedAt,
-                     launch.windowSeenAt, launch.endedAt});
+void RunController::keepJournal(bool unended) {
+    try {
+        history_.journal(tracker_, unended);
+    } catch (const JournalError& error) {
+        if (std::exchange(journalProblemTold_, true)) return;
+        problems_.push_back("The run journal cannot be written: " + std::string(error.what()) +
+                            ".\n\nThe run goes on; the times of this run's scripts are not kept.");
+    } catch (const FileWriteError&) {
+        keepRecord();
+    }
 }
 
-void RunController::showJournalProblem() {
-    if (!journalProblem_.empty()) view_.showNotice(std::exchange(journalProblem_, {}));
+void RunController::showProblems() {
+    std::vector<std::string> problems;
+    problems.swap(problems_);
+    for (const std::string& problem : problems) view_.showNotice(problem);
 }
 
 void RunController::showRunning(std::int32_t running) {
@@ -293,22 +306,151 @@ void RunController::showRunning(std::int32_t running) {
 
 void RunController::onCompletionTick() {
     guard_.runAlone([this] { followCompletions(); });
-    showJournalProblem();
+    showProblems();
 }
 
 void RunController::followCompletions() {
     const std::vector<TopLevelWindow> walk = windows_.topLevelWindows();
     followLaunches(walk);
-    const std::int32_t matching =
-        WindowTitleSearch::countMatchingWindows(walk, partialTitle_, MatchMode::Contains);
-    showRunning(matching);
+    const std::int32_t running = runningScripts(walk);
+    showRunning(running);
     if (phase_ == RunPhase::Finished) {
-        if (!anyStillRunning()) view_.setMonitorTimerOn(false);
-    } else {
-        const std::int32_t running = matching + pendingLaunches();
-        view_.setStatus("Scripts Completed:  " + std::to_string(std::max(started_ - running, 0)));
-        if (running == 0) view_.setMonitorTimerOn(false);
+        if (!tracker_.anyRunning()) view_.setMonitorTimerOn(false);
+        return;
     }
+    int ended = 0;
+    for (int id = 0; id < tracker_.size(); ++id) {
+        const LaunchTracker::Launch& launch = tracker_.launch(id);
+        ended += !launch.running() && !launch.record.skipped;
+    }
+    view_.setStatus("Scripts Completed:  " + std::to_string(ended));
+    if (running == 0) view_.setMonitorTimerOn(false);
+}
+
+std::optional<InterruptedRun> RunController::takeOverInterruptedRun() {
+    const RunRecordFile::Loaded loaded = history_.loadLast();
+    if (!loaded.problem.empty())
+        recordProblem_ = "The record of the last run, " +
+                         (loaded.setAsideAs ? loaded.setAsideAs->string() : std::string()) +
+                         ", cannot be read: " + loaded.problem + ".";
+    if (!loaded.run || loaded.run->finished) return std::nullopt;
+    history_.carryOn(*loaded.run);
+    for (const RecordedLaunch& launch : loaded.run->launches) tracker_.adopt(launch);
+    tracker_.follow(windows_.topLevelWindows(), wallClock_());
+    InterruptedRun interrupted{loaded.run->startedAt, 0, 0, tracker_.runningCount()};
+    std::vector<std::string> texts;
+    for (const ScriptRow& row : state_.scriptTable)
+        if (!row.entryText.empty()) texts.push_back(row.entryText);
+    const RunRecord run{history_.run().runId, history_.run().startedAt, false, tracker_.records()};
+    for (const EntryKey& key : EntryKeys(texts)) interrupted.entriesStarted += LaunchFor(run, key) != nullptr;
+    interrupted.entries = static_cast<int>(texts.size());
+    if (interrupted.entriesStarted == interrupted.entries && interrupted.stillRunning == 0) {
+        // It ran to its end after all; only its record was left open.
+        keepJournal();
+        giveUpInterruptedRun();
+        return std::nullopt;
+    }
+    return interrupted;
+}
+
+void RunController::resumeInterruptedRun() {
+    const RunRecord run{history_.run().runId, history_.run().startedAt, false, tracker_.records()};
+    std::vector<std::string> texts;
+    for (const ScriptRow& row : state_.scriptTable) texts.push_back(row.entryText);
+    const std::vector<EntryKey> keys = EntryKeys(texts);
+    for (int row = 0; row < kScriptTableRows; ++row) {
+        if (state_.scriptTable[row].entryText.empty()) continue;
+        const RecordedLaunch* launch = LaunchFor(run, keys[row]);
+        if (launch == nullptr) continue;
+        const int id = static_cast<int>(launch - run.launches.data());
+        state_.scriptTable[row].progress = ProgressOf(tracker_.launch(id), id);
+        showRow(row);
+    }
+    keepJournal();
+    showPhase(RunPhase::Stopped);
+    if (tracker_.anyRunning()) view_.setMonitorTimerOn(true);
+}
+
+void RunController::giveUpInterruptedRun() {
+    keepJournal(true);
+    try {
+        history_.finish(tracker_);
+    } catch (const FileWriteError& error) {
+        problems_.push_back("The run record cannot be written: " + std::string(error.what()) + ".");
+    }
+    tracker_.clear();
+}
+
+void RunController::skipEverything() {
+    std::vector<int> rows;
+    for (int row = 0; row < view_.queueList().count() && row < kScriptTableRows; ++row)
+        rows.push_back(row);
+    skip(rows);
+}
+
+void RunController::noteQueueChanged() {
+    bool changed = false;
+    for (int id = 0; id < tracker_.size(); ++id) {
+        const RecordedLaunch& launch = tracker_.launch(id).record;
+        if (launch.superseded) continue;
+        const int row = rowOf(id);
+        if (row < 0) {
+            tracker_.supersede(id);
+            changed = true;
+        } else if (const EntryKey key = keyOf(row); key != launch.key) {
+            tracker_.rekey(id, key);
+            changed = true;
+        }
+    }
+    if (changed) keepRecord();
+    showProblems();
+}
+
+void RunController::runAgain(const std::vector<int>& rows) {
+    // A script that has just ended runs again too.
+    followLaunches(windows_.topLevelWindows());
+    for (const int row : rows) {
+        if (row >= kScriptTableRows) continue;
+        ScriptProgress& progress = state_.scriptTable[row].progress;
+        if (progress.launch < 0 || tracker_.launch(progress.launch).running()) continue;
+        tracker_.supersede(progress.launch);
+        progress = {};
+        showRow(row);
+    }
+    keepRecord();
+    if (phase_ == RunPhase::Finished) showPhase(RunPhase::Stopped);
+    showProblems();
+}
+
+void RunController::skip(const std::vector<int>& rows) {
+    for (const int row : rows) {
+        if (row >= kScriptTableRows || state_.scriptTable[row].executed()) continue;
+        history_.beginUnlessGoing(wallClock_());
+        RecordedLaunch record;
+        record.entryText = state_.scriptTable[row].entryText;
+        record.key = keyOf(row);
+        record.startedAt = wallClock_();
+        const int id = tracker_.skip(std::move(record));
+        state_.scriptTable[row].progress = ProgressOf(tracker_.launch(id), id);
+        showRow(row);
+    }
+    keepRecord();
+    showProblems();
+}
+
+std::string RunController::logOf(int row) const {
+    return row < kScriptTableRows ? state_.scriptTable[row].progress.logFile : std::string();
+}
+
+std::optional<std::string> RunController::closeQuestion() const {
+    if (phase_ != RunPhase::Running) return std::nullopt;
+    const int waiting = static_cast<int>(
+        std::count_if(state_.scriptTable.begin(), state_.scriptTable.end(),
+                      [](const ScriptRow& row) { return !row.entryText.empty() && !row.executed(); }));
+    return "A run is going on: " + std::to_string(tracker_.runningCount()) +
+           " scripts are running and " + std::to_string(waiting) +
+           " are not started yet. Close Vantrel?\n\nThe running scripts go on, and the run can "
+           "be resumed at the next start.";
 }
 
 }  // namespace vantrel

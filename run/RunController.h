@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,9 +8,10 @@
 #include <vector>
 
 #include "queue/ProgramState.h"
+#include "run/LaunchTracker.h"
 #include "run/Launcher.h"
 #include "run/ReentryGuard.h"
-#include "run/RunJournal.h"
+#include "run/RunHistory.h"
 #include "run/RunView.h"
 #include "run/WindowList.h"
 #include "run/WindowTitleSearch.h"
@@ -22,7 +22,7 @@ namespace vantrel {
 enum class RunPhase {
     Idle,      ///< not started since the program started
     Running,   ///< launching
-    Stopped,   ///< stopped by the user; a Start carries on
+    Stopped,   ///< stopped by the user, or resumed; a Start carries on
     Finished,  ///< every entry started; a click closes the program
 };
 
@@ -32,23 +32,36 @@ std::string_view RunCaption(RunPhase phase);
 /// The highest concurrency the user can choose (the lowest is 1).
 inline constexpr int kMaxConcurrency = 8;
 
-/// Starts the queued scripts while fewer than the chosen number of their
-/// windows are open, and reports progress on the main window, in its list
-/// and in the run journal.
+/// How a run has ended, for a scheduler that started it.
+enum class RunEnding {
+    AllSucceeded,  ///< every script started exited 0
+    SomeFailed,    ///< one failed or never showed a window (the journal says which)
+    CutShort,      ///< stopped, or the program closed, before the run finished
+    CouldNotRun,   ///< no script could be started or noted down
+};
+
+/// The exit status a scheduler reads: 0, 1, 2 and 3 in the order above.
+int ExitStatus(RunEnding ending);
+
+/// A run the last program run left unfinished, as the record tells it.
+struct InterruptedRun {
+    WallTime startedAt;
+    int entriesStarted = 0;  ///< of the queue's entries
+    int entries = 0;
+    int stillRunning = 0;
+};
+
+/// Decides the run: starts the queued scripts while fewer than the chosen
+/// number run, counting the windows whose title carries the script tool's
+/// name and the scripts it started whose windows do not show; and tells the
+/// main window how the run stands. Following the launches is the tracker's
+/// job, keeping what the run did the history's.
 class RunController {
 public:
-    using Clock = std::function<std::chrono::steady_clock::time_point()>;
     using WallClock = std::function<WallTime()>;
 
-    /// A started script whose window has not been seen yet counts as running
-    /// for at most this long (a terminal takes a moment to map its window).
-    static constexpr std::chrono::milliseconds kWindowGrace{2000};
-
     RunController(ProgramState& state, RunView& view, WindowList& windows, Launcher& launcher,
-                  RunJournal& journal, Clock clock = std::chrono::steady_clock::now,
-                  WallClock wallClock = std::chrono::system_clock::now);
-    /// Journals the scripts still running, their end unknown.
-    ~RunController();
+                  RunHistory& history, WallClock wallClock = std::chrono::system_clock::now);
     RunController(const RunController&) = delete;
     RunController& operator=(const RunController&) = delete;
 
@@ -62,6 +75,15 @@ public:
     /// The match mode of the hidden Activate button; the run itself always
     /// counts windows whose title contains the partial title.
     void setActivateMatchMode(MatchMode mode) { activateMode_ = mode; }
+    /// Once a script has failed, no further one starts: those running finish
+    /// and the run ends as stopped.
+    void setStopOnFailure(bool stop) { stopOnFailure_ = stop; }
+    /// Closes the window once the run has come to its end (finished, or
+    /// stopped by a failure or by a script that could not start) and every
+    /// script it started has ended.
+    void setCloseWhenDone(bool close) { closeWhenDone_ = close; }
+    /// How the run stands for a scheduler when the program ends.
+    RunEnding ending() const;
 
     RunPhase phase() const { return phase_; }
     int concurrency() const { return concurrency_; }
@@ -73,82 +95,96 @@ public:
     void onStartStopClicked();
     /// The launch tick.
     void onLaunchTick();
-    /// The completion monitor's tick: the scripts started in this program run
-    /// that no longer run; it stops once none runs. After a finished run it
-    /// only follows the scripts still running, for the list and the journal.
+    /// The completion monitor's tick: the scripts started in this run that no
+    /// longer run; it stops once none runs. After a finished run it only
+    /// follows the scripts still running, for the list, the record and the journal.
     void onCompletionTick();
     /// The hidden Activate button.
     void onActivateClicked();
 
-private:
-    /// A script started in this program run, followed through the window
-    /// walks the run makes, whatever becomes of its row.
-    struct Launch {
-        std::string entryText;
-        std::string commandLine;
-        std::int32_t windowsBefore = 0;
-        /// When it was launched and when its window was seen, in the order of
-        /// the run's events.
-        std::uint64_t launchedAs = 0;
-        std::uint64_t seenAs = 0;
-        std::chrono::steady_clock::time_point launchedAt;
-        WallTime startedAt;
-        std::optional<WallTime> windowSeenAt;
-        std::optional<WallTime> endedAt;
-        RowProgress state = RowProgress::Started;
-    };
+    /// At start-up: the run the record holds, when it was cut short. Its
+    /// launches are followed from now on, whatever the answer.
+    std::optional<InterruptedRun> takeOverInterruptedRun();
+    /// Why the record of the last run could not be read, when it could not.
+    const std::string& recordProblem() const { return recordProblem_; }
+    /// Carries on with the interrupted run: its entries keep their marks and
+    /// never start again, and its scripts still running count against N.
+    void resumeInterruptedRun();
+    /// Gives the interrupted run up: every entry runs again at the next Start.
+    void giveUpInterruptedRun();
+    /// Marks every entry as done without running.
+    void skipEverything();
 
+    /// The queue was edited: each launch now stands for its entry where the
+    /// entry has gone, and for none when it was removed, in the record too.
+    void noteQueueChanged();
+    /// The rows' scripts run again in this run (those still running stay as they are).
+    void runAgain(const std::vector<int>& rows);
+    /// The rows' scripts, not started yet, are marked as done without running.
+    void skip(const std::vector<int>& rows);
+    /// The file the row's script's output went to; empty when it has none.
+    std::string logOf(int row) const;
+
+    /// What to ask before the window closes while a run goes on; nothing otherwise.
+    std::optional<std::string> closeQuestion() const;
+
+private:
     void showPhase(RunPhase phase);
+    void start();
+    void stop();
+    void finish();
     /// Shows how many windows match and starts the next script when fewer
-    /// than the concurrency run once the box is closed; a started script
-    /// whose window has not shown yet counts as running.
+    /// than the concurrency run once the box is closed.
     void checkAndLaunch();
     /// Starts the first entry of the table not yet executed, or finishes the
     /// run when every entry has been.
     void launchNextScript();
+    /// Writes the launch down, then starts it; false, with the row as it was, when either fails.
+    bool launch(int id, int row);
     void followCompletions();
-    void start();
-    void stop();
-    void finish();
-    bool launch(const std::string& commandLine, const std::string& entryText);
-    /// The table row showing the launch, or -1 when it was removed.
+    /// Everything the walk and the processes tell; true when a launch ended.
+    void followLaunches(const std::vector<TopLevelWindow>& walk);
+    std::int32_t runningScripts(const std::vector<TopLevelWindow>& walk) const;
+    EntryKey keyOf(int row) const;
+    /// The table row showing the launch, or -1 when none does.
     int rowOf(int id) const;
     void undoMarking(int id);
     void showRow(int row);
-    std::int32_t pendingLaunches() const;
-    bool anyStillRunning() const;
-    void followLaunches(const std::vector<TopLevelWindow>& allWindows);
-    /// Windows carrying the launch's command line that showed since it
-    /// started and that no other launch has been seen by.
-    std::int32_t unclaimedWindows(const std::vector<TopLevelWindow>& walk, int id) const;
-    void endRunningLaunches(const std::vector<TopLevelWindow>& walk);
-    void settle(int id, RowProgress state);
     void showProgress(int id);
-    void writeJournal(const Launch& launch);
-    void showJournalProblem();
+    void showStatus();
     void showRunning(std::int32_t running);
+    /// Saves the record or the journal; a failure is told once per run.
+    void keepRecord();
+    void keepJournal(bool unended = false);
+    void showProblems();
+    void finishRecordWhenAllEnded();
+    void stopOnFailureWhenOneFailed();
+    void closeWhenDone();
+    int failedScripts() const;
 
     ProgramState& state_;
     RunView& view_;
     WindowList& windows_;
     Launcher& launcher_;
-    RunJournal& journal_;
-    Clock clock_;
+    RunHistory& history_;
     WallClock wallClock_;
+    LaunchTracker tracker_;
     RunPhase phase_ = RunPhase::Idle;
     int concurrency_ = 1;
     std::string partialTitle_;
     MatchMode activateMode_ = MatchMode::Contains;
     bool messagesShown_ = true;
+    bool stopOnFailure_ = false;
+    bool closeWhenDone_ = false;
+    /// Why the run stopped without a person's click.
+    bool stoppedByFailure_ = false;
+    bool couldNotStart_ = false;
     ReentryGuard guard_;
-    bool journalProblemShown_ = false;
-    std::string journalProblem_;
     std::int32_t started_ = 0;
-    std::uint64_t events_ = 0;
-    std::vector<Launch> launches_;
+    std::string recordProblem_;
+    std::vector<std::string> problems_;
+    bool journalProblemTold_ = false;
+    bool recordProblemTold_ = false;
 };
-
-/// The command line shown for, and given to, a script: esscmd.exe "path".
-std::string CommandLine(std::string_view scriptPath);
 
 }  // namespace vantrel

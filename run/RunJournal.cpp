@@ -31,7 +31,8 @@ std::string Formatted(const JournalLine& line) {
     const std::string seconds = line.endedAt ? SecondsText(*line.endedAt - line.startedAt) : "";
     return Field(line.entryText) + '\t' + Field(line.scriptPath) + '\t' +
            IsoLocalTime(line.startedAt) + '\t' + TimeField(line.windowSeenAt) + '\t' +
-           TimeField(line.endedAt) + '\t' + seconds;
+           TimeField(line.endedAt) + '\t' + seconds + '\t' + Field(line.exitStatus) + '\t' +
+           Field(line.log);
 }
 
 }  // namespace

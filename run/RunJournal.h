@@ -22,6 +22,11 @@ struct JournalLine {
     WallTime startedAt;
     std::optional<WallTime> windowSeenAt;
     std::optional<WallTime> endedAt;
+    /// How it ended: the exit status, "signal 1" (stopped from outside), or
+    /// empty when not known.
+    std::string exitStatus;
+    /// The file its output was copied to.
+    std::string log;
 };
 
 /// A tab-separated file per day (by the local date a script started) in one
@@ -35,6 +40,8 @@ public:
     /// Throws JournalError when it cannot.
     void append(const JournalLine& line);
 
+    const std::filesystem::path& folder() const { return folder_; }
+
     /// The file the lines of scripts started at `time` go to.
     std::filesystem::path fileFor(WallTime time) const;
 
@@ -44,7 +51,7 @@ private:
 
 /// The header line's columns, tab-separated.
 inline constexpr const char* kJournalHeader =
-    "entry\tscript\tstarted at\twindow seen at\tended at\tseconds";
+    "entry\tscript\tstarted at\twindow seen at\tended at\tseconds\texit status\tlog";
 
 /// The journal's folder for the current user: $XDG_STATE_HOME/vantrel, by
 /// default ~/.local/state/vantrel; on Windows Vantrel under the local

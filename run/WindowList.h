@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ public:
     /// Raises the window and gives it the focus.
     virtual void bringToFront(WindowHandle window) = 0;
 };
+
+/// Why the program cannot reach the desktop (no display to open the window
+/// on, for example); nothing when it can.
+std::optional<std::string> DesktopUnreachable();
 
 /// The platform's window list for the current desktop; throws std::runtime_error
 /// when there is no desktop to talk to.

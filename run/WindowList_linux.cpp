@@ -5,6 +5,7 @@
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <iterator>
 #include <string>
@@ -161,6 +162,16 @@ private:
 };
 
 }  // namespace
+
+std::optional<std::string> DesktopUnreachable() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+        return std::string("no X display to open the window on: DISPLAY is not set");
+    const xcb::Connection connection(xcb_connect(nullptr, nullptr));
+    if (xcb_connection_has_error(connection.get()))
+        return "the X display " + std::string(display) + " (DISPLAY) cannot be opened";
+    return std::nullopt;
+}
 
 std::unique_ptr<WindowList> OpenDesktopWindowList() {
     return std::make_unique<XcbWindowList>(nullptr);

@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "base/WideText_windows.h"
 #include "run/WindowList.h"
-#include "settings/WideText_windows.h"
 
 namespace vantrel {
 
@@ -42,6 +42,8 @@ public:
 };
 
 }  // namespace
+
+std::optional<std::string> DesktopUnreachable() { return std::nullopt; }
 
 std::unique_ptr<WindowList> OpenDesktopWindowList() {
     return std::make_unique<DesktopWindowList>();

@@ -4,9 +4,9 @@
 #include <memory>
 #include <type_traits>
 
+#include "base/WideText_windows.h"
 #include "settings/RegistryStore.h"
 #include "settings/UpperCase.h"
-#include "settings/WideText_windows.h"
 
 namespace vantrel {
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "settings/FileDescriptor_linux.h"
+#include "base/FileDescriptor_linux.h"
 #include "settings/UpperCase.h"
 
 namespace vantrel {
@@ -29,13 +29,6 @@ constexpr std::size_t kApplicationIdOffset = 68;
 
 std::string SystemReason(int error) {
     return error == ENOSPC ? "the disk is full" : std::generic_category().message(error);
-}
-
-[[noreturn]] void Fail(sqlite3* db) {
-    if (db == nullptr) throw StoreError("out of memory");
-    // The store sets no size limit of its own, so a full database is a full disk.
-    if (sqlite3_errcode(db) == SQLITE_FULL) throw StoreError("the disk is full");
-    throw StoreError(sqlite3_errmsg(db));
 }
 
 std::vector<std::string_view> SplitKeyPath(std::string_view keyPath) {
@@ -118,61 +111,13 @@ void RemoveWithJournals(const std::string& path) {
 
 }  // namespace
 
-/// One use of a cached prepared statement; it is reset for the next use when done.
-class SqliteStore::Statement {
-public:
-    Statement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
-    ~Statement() {
-        sqlite3_reset(stmt_);
-        sqlite3_clear_bindings(stmt_);
-    }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    Statement& bind(int index, long long value) {
-        check(sqlite3_bind_int64(stmt_, index, value));
-        return *this;
-    }
-    Statement& bind(int index, std::string_view text) {
-        check(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
-                                SQLITE_TRANSIENT));
-        return *this;
-    }
-    /// True while a row is available.
-    bool step() {
-        const int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW) return true;
-        if (rc != SQLITE_DONE) Fail(db_);
-        return false;
-    }
-    long long integer(int column) { return sqlite3_column_int64(stmt_, column); }
-    std::string text(int column) {
-        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-        return std::string(data ? data : "", sqlite3_column_bytes(stmt_, column));
-    }
-
-private:
-    void check(int rc) {
-        if (rc != SQLITE_OK) Fail(db_);
-    }
-    sqlite3* db_;
-    sqlite3_stmt* stmt_;
-};
-
-SqliteStore::SqliteStore(sqlite3* db) : db_(db) {}
-
-SqliteStore::~SqliteStore() {
-    for (const auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
-    sqlite3_close_v2(db_);
-}
-
 std::unique_ptr<SqliteStore> SqliteStore::connect(const std::string& path, int flags) {
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-    std::unique_ptr<SqliteStore> store(new SqliteStore(db));
-    if (rc != SQLITE_OK) Fail(db);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    return store;
+    sqlite3* opened = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &opened, flags, nullptr);
+    SqliteConnection db(opened);
+    if (rc != SQLITE_OK) FailWith(db.get());
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    return std::unique_ptr<SqliteStore>(new SqliteStore(std::move(db)));
 }
 
 void SqliteStore::createFile(const std::string& path) {
@@ -215,7 +160,7 @@ std::unique_ptr<SqliteStore> SqliteStore::openForReading(const std::string& path
         // In a folder that cannot be written SQLite cannot make the shared
         // index a journaled store needs even to be read. Without a journal
         // the file holds everything, and nothing can change it meanwhile.
-        if (sqlite3_errcode(store->db_) != SQLITE_CANTOPEN ||
+        if (sqlite3_errcode(store->db_.get()) != SQLITE_CANTOPEN ||
             std::filesystem::exists(path + "-wal"))
             throw;
     }
@@ -232,7 +177,7 @@ std::unique_ptr<SqliteStore> SqliteStore::inMemory() {
 }
 
 void SqliteStore::checkSound() {
-    Statement check = prepare("PRAGMA quick_check");
+    SqliteStatement check = prepare("PRAGMA quick_check");
     if (!check.step() || check.text(0) != "ok") throw StoreError("the database is damaged");
 }
 
@@ -259,25 +204,13 @@ void SqliteStore::createSchema() {
 }
 
 void SqliteStore::execute(const char* sql) {
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db_);
-}
-
-SqliteStore::Statement SqliteStore::prepare(const char* sql) {
-    // Every change runs a handful of statements; preparing them once keeps a
-    // command of a hundred changes within a few milliseconds.
-    auto [cached, inserted] = statements_.try_emplace(sql, nullptr);
-    if (inserted && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &cached->second,
-                                       nullptr) != SQLITE_OK) {
-        statements_.erase(cached);
-        Fail(db_);
-    }
-    return Statement(db_, cached->second);
+    if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) FailWith(db_.get());
 }
 
 void SqliteStore::run(const char* sql) { prepare(sql).step(); }
 
 std::optional<long long> SqliteStore::findChild(long long parentId, std::string_view name) {
-    Statement find = prepare("SELECT id FROM keys WHERE parent_id = ?1 AND name_upper = ?2");
+    SqliteStatement find = prepare("SELECT id FROM keys WHERE parent_id = ?1 AND name_upper = ?2");
     find.bind(1, parentId).bind(2, UpperCase(name));
     if (!find.step()) return std::nullopt;
     return find.integer(0);
@@ -300,10 +233,10 @@ long long SqliteStore::createKeyId(std::string_view keyPath) {
             id = *child;
             continue;
         }
-        Statement insert =
+        SqliteStatement insert =
             prepare("INSERT INTO keys (parent_id, name, name_upper) VALUES (?1, ?2, ?3)");
         insert.bind(1, id).bind(2, name).bind(3, UpperCase(name)).step();
-        id = sqlite3_last_insert_rowid(db_);
+        id = sqlite3_last_insert_rowid(db_.get());
     }
     return id;
 }
@@ -312,7 +245,8 @@ std::vector<std::string> SqliteStore::subKeys(std::string_view keyPath) {
     std::vector<std::string> names;
     const auto id = findKey(keyPath);
     if (!id) return names;
-    Statement list = prepare("SELECT name FROM keys WHERE parent_id = ?1 ORDER BY name_upper");
+    SqliteStatement list =
+        prepare("SELECT name FROM keys WHERE parent_id = ?1 ORDER BY name_upper");
     list.bind(1, *id);
     while (list.step()) names.push_back(list.text(0));
     return names;
@@ -325,7 +259,7 @@ bool SqliteStore::atomically(Change&& change) {
     // Alone, a change takes the write lock before it reads, so a writer
     // elsewhere is waited for (the busy timeout) instead of failing the change
     // at once; inside a caller's transaction a savepoint nests.
-    if (sqlite3_get_autocommit(db_)) {
+    if (sqlite3_get_autocommit(db_.get())) {
         StoreTransaction transaction(*this);
         const bool changed = change();
         transaction.commit();
@@ -338,7 +272,7 @@ bool SqliteStore::atomically(Change&& change) {
         return changed;
     } catch (...) {
         // Some failures (a full disk) end the whole transaction themselves.
-        if (!sqlite3_get_autocommit(db_)) {
+        if (!sqlite3_get_autocommit(db_.get())) {
             run("ROLLBACK TO change");
             run("RELEASE change");
         }
@@ -358,7 +292,7 @@ bool SqliteStore::deleteKey(std::string_view keyPath) {
         const auto id = findKey(keyPath);
         if (!id) return false;
         if (*id == kRootKeyId) throw StoreError("the root key cannot be deleted");
-        Statement children = prepare("SELECT 1 FROM keys WHERE parent_id = ?1 LIMIT 1");
+        SqliteStatement children = prepare("SELECT 1 FROM keys WHERE parent_id = ?1 LIMIT 1");
         if (children.bind(1, *id).step())
             throw StoreError("key has subkeys: " + std::string(keyPath));
         prepare("DELETE FROM string_values WHERE key_id = ?1").bind(1, *id).step();
@@ -371,7 +305,7 @@ std::optional<std::string> SqliteStore::stringValue(std::string_view keyPath,
                                                     std::string_view valueName) {
     const auto id = findKey(keyPath);
     if (!id) return std::nullopt;
-    Statement read =
+    SqliteStatement read =
         prepare("SELECT data FROM string_values WHERE key_id = ?1 AND name_upper = ?2");
     read.bind(1, *id).bind(2, UpperCase(valueName));
     if (!read.step()) return std::nullopt;
@@ -382,7 +316,7 @@ std::vector<NamedValue> SqliteStore::stringValues(std::string_view keyPath) {
     std::vector<NamedValue> values;
     const auto id = findKey(keyPath);
     if (!id) return values;
-    Statement list =
+    SqliteStatement list =
         prepare("SELECT name, data FROM string_values WHERE key_id = ?1 ORDER BY name_upper");
     list.bind(1, *id);
     while (list.step()) values.push_back({list.text(0), list.text(1)});
@@ -413,7 +347,7 @@ bool SqliteStore::deleteValue(std::string_view keyPath, std::string_view valueNa
             .bind(1, *id)
             .bind(2, UpperCase(valueName))
             .step();
-        return sqlite3_changes(db_) > 0;
+        return sqlite3_changes(db_.get()) > 0;
     });
 }
 
@@ -429,7 +363,7 @@ void SqliteStore::commitTransaction() {
 }
 
 void SqliteStore::rollbackTransaction() {
-    if (!sqlite3_get_autocommit(db_)) run("ROLLBACK");
+    if (!sqlite3_get_autocommit(db_.get())) run("ROLLBACK");
 }
 
 }  // namespace vantrel

@@ -3,12 +3,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
+#include "settings/SqliteStatements.h"
 #include "settings/Store.h"
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace vantrel {
 
@@ -30,8 +27,6 @@ public:
     /// An empty store that lives in memory only.
     static std::unique_ptr<SqliteStore> inMemory();
 
-    ~SqliteStore() override;
-
     std::vector<std::string> subKeys(std::string_view keyPath) override;
     bool keyExists(std::string_view keyPath) override;
     void createKey(std::string_view keyPath) override;
@@ -47,14 +42,13 @@ public:
     void rollbackTransaction() override;
 
 private:
-    class Statement;
-    explicit SqliteStore(sqlite3* db);
+    explicit SqliteStore(SqliteConnection db) : db_(std::move(db)), statements_(db_.get()) {}
     static std::unique_ptr<SqliteStore> connect(const std::string& path, int flags);
     static void createFile(const std::string& path);
     static std::unique_ptr<SqliteStore> openForReading(const std::string& path);
 
     void execute(const char* sql);
-    Statement prepare(const char* sql);
+    SqliteStatement prepare(const char* sql) { return statements_.prepare(sql); }
     void run(const char* sql);
     void createSchema();
     void checkSound();
@@ -64,8 +58,9 @@ private:
     long long createKeyId(std::string_view keyPath);
     std::optional<long long> findChild(long long parentId, std::string_view name);
 
-    sqlite3* db_;
-    std::unordered_map<std::string_view, sqlite3_stmt*> statements_;
+    // Declared after the connection, the statements are finalized before it closes.
+    SqliteConnection db_;
+    StatementCache statements_;
 };
 
 }  // namespace vantrel

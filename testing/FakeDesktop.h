@@ -1,29 +1,38 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "run/LaunchTracker.h"
 #include "run/Launcher.h"
+#include "run/ScriptOutcome.h"
 #include "run/WindowList.h"
 
 namespace vantrel::testing {
 
-/// A desktop whose windows a test opens and closes, and whose launcher opens
-/// a script's window only when the test says the terminal has mapped it, or,
-/// given a clock and a delay, once that much time has passed since the start.
+/// A desktop whose windows a test opens and closes, and whose launcher starts
+/// scripts that run until the test ends them. A started script's window shows
+/// only when the test says its terminal has mapped it, or, given a clock and
+/// a delay, once that much time has passed since the start. Ending a script
+/// closes its window, and its runner writes a real outcome file, as the real
+/// one does.
 class FakeDesktop : public WindowList, public Launcher {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
-    struct Unmapped {
-        std::string commandLine;
+    struct Script {
+        LaunchRequest request;
         TimePoint startedAt;
+        bool mapped = false;
+        bool ended = false;
     };
 
     std::vector<TopLevelWindow> windows;
     std::vector<std::string> started;  // the script paths, in launch order
-    std::vector<Unmapped> unmapped;  // started terminals whose window is not there yet
+    std::vector<Script> scripts;       // in launch order
     std::function<TimePoint()> clock;
     std::chrono::milliseconds mapDelay{-1};  // negative: only mapStartedWindows() maps
     std::string launchFailure;  // when set, every launch fails with it
@@ -34,21 +43,46 @@ public:
         windows.insert(windows.begin(), {nextHandle_++, owned, title});
     }
     void closeWindowTitled(const std::string& title) {
-        std::erase_if(windows, [&](const TopLevelWindow& w) { return w.title == title; });
+        const auto found = std::find_if(windows.begin(), windows.end(),
+                                        [&](const TopLevelWindow& w) { return w.title == title; });
+        if (found != windows.end()) windows.erase(found);
     }
     /// The terminals started so far map their windows.
     void mapStartedWindows() {
-        for (const Unmapped& terminal : unmapped) openWindow(terminal.commandLine);
-        unmapped.clear();
+        for (Script& script : scripts) map(script);
+    }
+    /// The first running script of the path ends with the status (its runner
+    /// records it), or, with no status, its runner is killed and records nothing.
+    void endScript(const std::string& path, std::optional<int> exitStatus = 0, WallTime at = {}) {
+        const auto found = std::find_if(scripts.begin(), scripts.end(), [&](const Script& s) {
+            return !s.ended && s.request.scriptPath == path;
+        });
+        if (found == scripts.end()) return;
+        found->ended = true;
+        if (found->mapped) closeWindowTitled(found->request.commandLine);
+        if (!exitStatus) return;
+        std::filesystem::create_directories(found->request.outcomeFile.parent_path());
+        WriteOutcomeFile(found->request.outcomeFile,
+                         {ScriptOutcome::Ending::Exited, *exitStatus, at, ""});
+    }
+    /// The script started first of those still running ends with status 0.
+    void endOldestScript() {
+        for (const Script& script : scripts)
+            if (!script.ended) return endScript(script.request.scriptPath);
+    }
+    void endEveryScript() {
+        for (const Script& script : std::vector<Script>(scripts))
+            if (!script.ended) endScript(script.request.scriptPath);
+    }
+    std::size_t runningScripts() const {
+        return static_cast<std::size_t>(
+            std::count_if(scripts.begin(), scripts.end(), [](const Script& s) { return !s.ended; }));
     }
 
     std::vector<TopLevelWindow> topLevelWindows() override {
         if (mapDelay.count() >= 0)
-            std::erase_if(unmapped, [this](const Unmapped& terminal) {
-                if (clock() - terminal.startedAt < mapDelay) return false;
-                openWindow(terminal.commandLine);
-                return true;
-            });
+            for (Script& script : scripts)
+                if (clock() - script.startedAt >= mapDelay) map(script);
         return windows;
     }
     bool isMinimized(WindowHandle window) override {
@@ -56,13 +90,23 @@ public:
     }
     void restore(WindowHandle window) override { std::erase(minimized, window); }
     void bringToFront(WindowHandle window) override { activated = window; }
-    void startScript(const std::string& commandLine, const std::string& scriptPath) override {
+    ProcessIdentity startScript(const LaunchRequest& request) override {
         if (!launchFailure.empty()) throw LaunchError(launchFailure);
-        started.push_back(scriptPath);
-        unmapped.push_back({commandLine, clock ? clock() : TimePoint{}});
+        started.push_back(request.scriptPath);
+        scripts.push_back({request, clock ? clock() : TimePoint{}});
+        return {scripts.size(), 1};
+    }
+    bool isRunning(const ProcessIdentity& process) override {
+        return process.id >= 1 && process.id <= scripts.size() && !scripts[process.id - 1].ended;
     }
 
 private:
+    void map(Script& script) {
+        if (script.mapped || script.ended) return;
+        script.mapped = true;
+        openWindow(script.request.commandLine);
+    }
+
     WindowHandle nextHandle_ = 1;
 };
 

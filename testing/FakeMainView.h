@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,11 +26,13 @@ public:
     bool editingEnabled = true;
     std::string status;
     std::string runningText;
-    bool runMessagesChecked = true;
+    std::map<Command, bool> checkedCommands;
     bool launchTimerOn = false;
     bool monitorTimerOn = false;
     bool closed = false;
     int aboutBoxes = 0;
+    std::vector<std::string> openedFiles;
+    bool filesOpen = true;
     int horizontalExtent = -1;
     double twips = 15;
     MemoryListBox list;
@@ -47,7 +50,7 @@ public:
     void setEditingEnabled(bool enabled) override { editingEnabled = enabled; }
     void setStatus(std::string_view text) override { status = text; }
     void setRunningText(std::string_view text) override { runningText = text; }
-    void setRunMessagesChecked(bool checked) override { runMessagesChecked = checked; }
+    void setCommandChecked(Command command, bool checked) override { checkedCommands[command] = checked; }
     void setLaunchTimerOn(bool on) override { launchTimerOn = on; }
     void setMonitorTimerOn(bool on) override { monitorTimerOn = on; }
     void closeWindow() override { closed = true; }
@@ -57,6 +60,10 @@ public:
     void setListHorizontalExtent(int pixels) override { horizontalExtent = pixels; }
     double twipsPerPixel() override { return twips; }
     void showAboutBox() override { ++aboutBoxes; }
+    bool openFile(const std::string& path) override {
+        openedFiles.push_back(path);
+        return filesOpen;
+    }
 
 private:
     void shown(const std::string& text) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::testing {
 

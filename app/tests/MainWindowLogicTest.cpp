@@ -121,7 +121,7 @@ TEST_F(StartUpTest, WhatCannotBeReadAtStartUpFallsBackToItsDefaultAndIsToldOnce)
     start();
     EXPECT_EQ(view.list.count(), 0);
     EXPECT_EQ(view.concurrency, 1);
-    EXPECT_TRUE(view.runMessagesChecked);
+    EXPECT_TRUE(view.checkedCommands[Command::ShowRunMessages]);
     ASSERT_EQ(view.notices.size(), 1u);
     for (const char* told : {"the saved queue", "scripts to run at a time", "run messages",
                              "disk I/O error", "Nothing has been changed"})
@@ -141,7 +141,7 @@ TEST_F(StartUpTest, OnlyAStoredZeroSwitchesTheRunMessagesOff) {
         store->deleteValue(kSettingsKeyPath, "ShowRunMessages");
         if (value) store->setStringValue(kSettingsKeyPath, "ShowRunMessages", *value);
         start();
-        EXPECT_EQ(view.runMessagesChecked, shown) << value.value_or("(absent)");
+        EXPECT_EQ(view.checkedCommands[Command::ShowRunMessages], shown) << value.value_or("(absent)");
     }
 }
 
@@ -151,7 +151,7 @@ TEST_F(StartUpTest, ClearedRunMessagesRunQuietlyAndAChoiceTheStoreRefusesStillAp
     start();
     logic->onCommand(Command::ShowRunMessages);
     EXPECT_EQ(stored("ShowRunMessages"), "0");
-    EXPECT_FALSE(view.runMessagesChecked);
+    EXPECT_FALSE(view.checkedCommands[Command::ShowRunMessages]);
     logic->onCommand(Command::StartStop);
     logic->onLaunchTick();
     EXPECT_EQ(desktop.started, Strings{script});
@@ -160,7 +160,7 @@ TEST_F(StartUpTest, ClearedRunMessagesRunQuietlyAndAChoiceTheStoreRefusesStillAp
 
     faulty.fails = [](Call call) { return call == Call::Write; };
     logic->onCommand(Command::ShowRunMessages);
-    EXPECT_TRUE(view.runMessagesChecked);
+    EXPECT_TRUE(view.checkedCommands[Command::ShowRunMessages]);
     EXPECT_EQ(stored("ShowRunMessages"), "0");
     logic->onConcurrencyChosen(3);
     EXPECT_EQ(logic->run().concurrency(), 3);

@@ -12,6 +12,7 @@
 
 #include "app/MainWindowLogic.h"
 #include "queue/QueueEntry.h"
+#include "queue/ScriptProgress.h"
 #include "testing/FakeMainView.h"
 #include "testing/FaultyStore.h"
 #include "testing/FileBytes.h"
@@ -25,54 +26,88 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Texts = std::vector<std::string>;
 
-/// Terminals that map their windows some time after the start (always within
-/// the run's grace period) and end some time later; it knows which scripts
-/// really run, whatever their windows show.
+/// The wall-clock time a steady time of the test stands for.
+WallTime WallAt(Clock::time_point steady) {
+    return WallTime(std::chrono::duration_cast<WallTime::duration>(steady.time_since_epoch())) +
+           std::chrono::hours(24 * 365 * 56);
+}
+
+/// Terminals that map their windows some time after the start, or never,
+/// whose windows may go while their scripts run on (tabs of one window), and
+/// whose scripts end some time later with exit status 0 or 3, which their
+/// runners record; it knows which scripts really run, whatever their windows show.
 class SimulatedDesktop : public WindowList, public Launcher {
 public:
     struct Script {
-        std::string commandLine;
-        std::string path;
-        Clock::time_point mapsAt;
-        Clock::time_point endsAt;
+        LaunchRequest request;
+        Clock::time_point mapsAt{};
+        Clock::time_point windowGoesAt = Clock::time_point::max();
+        Clock::time_point endsAt{};
+        int exitStatus = 0;
+        bool recorded = false;
     };
 
     explicit SimulatedDesktop(const Clock::time_point& now) : now_(now) {}
 
     Texts started;  // script paths, in start order
     std::function<void(const std::string& path)> onStart;
-    std::function<Clock::duration()> mapDelay = [] { return Clock::duration{}; };
-    std::function<Clock::duration()> lifetime = [] { return Clock::duration{1s}; };
+    /// What becomes of each start: by default its window shows at once and it ends after a second.
+    std::function<Script(const LaunchRequest&)> plan = [this](const LaunchRequest& request) {
+        Script script;
+        script.request = request;
+        script.mapsAt = now_;
+        script.endsAt = now_ + 1s;
+        return script;
+    };
     bool failNextStart = false;
 
+    bool running(std::size_t script) const { return now_ < scripts_.at(script).endsAt; }
     int runningScripts() const {
-        return static_cast<int>(std::count_if(scripts_.begin(), scripts_.end(),
-                                              [&](const Script& s) { return now_ < s.endsAt; }));
+        int count = 0;
+        for (std::size_t i = 0; i < scripts_.size(); ++i) count += running(i);
+        return count;
     }
+    std::size_t startedCount() const { return scripts_.size(); }
 
     std::vector<TopLevelWindow> topLevelWindows() override {
         std::vector<TopLevelWindow> shown;
         for (std::size_t i = 0; i < scripts_.size(); ++i)
-            if (scripts_[i].mapsAt <= now_ && now_ < scripts_[i].endsAt)
-                shown.push_back({i + 1, false, scripts_[i].commandLine});
+            if (scripts_[i].mapsAt <= now_ && now_ < scripts_[i].windowGoesAt && running(i))
+                shown.push_back({i + 1, false, scripts_[i].request.commandLine});
         shown.push_back({0xffff, false, "Vantrel"});
         return shown;
     }
     bool isMinimized(WindowHandle) override { return false; }
     void restore(WindowHandle) override {}
     void bringToFront(WindowHandle) override {}
-    void startScript(const std::string& commandLine, const std::string& path) override {
+    ProcessIdentity startScript(const LaunchRequest& request) override {
         if (std::exchange(failNextStart, false)) throw LaunchError("esscmd.exe was not found.");
-        if (onStart) onStart(path);
-        started.push_back(path);
-        const Clock::time_point mapsAt = now_ + mapDelay();
-        scripts_.push_back({commandLine, path, mapsAt, mapsAt + lifetime()});
+        if (onStart) onStart(request.scriptPath);
+        started.push_back(request.scriptPath);
+        scripts_.push_back(plan(request));
+        return {scripts_.size(), 7};
+    }
+    bool isRunning(const ProcessIdentity& process) override {
+        Script& script = scripts_.at(process.id - 1);
+        if (running(process.id - 1)) return true;
+        // The runner records how the script ended just before its window goes.
+        if (!std::exchange(script.recorded, true)) {
+            std::filesystem::create_directories(script.request.outcomeFile.parent_path());
+            WriteOutcomeFile(script.request.outcomeFile, {ScriptOutcome::Ending::Exited,
+                                                          script.exitStatus, WallAt(script.endsAt), ""});
+        }
+        return false;
     }
 
 private:
     const Clock::time_point& now_;
     std::vector<Script> scripts_;
 };
+
+ProgramParts PartsWith(ProgramParts parts, RunController::WallClock clock) {
+    parts.wallClock = std::move(clock);
+    return parts;
+}
 
 /// One run of the program on the user's store, through a store that fails
 /// the calls the test picks, composed as the front ends compose it.
@@ -84,11 +119,20 @@ struct Program {
     ScriptedFileChooser chooser;
     MainWindowLogic logic;
 
-    Program(SimulatedDesktop& desktop, const std::filesystem::path& journalFolder,
-            RunController::Clock clock)
-        : logic({state, store, desktop, desktop, std::nullopt, journalFolder, std::move(clock)}, view,
-                chooser) {
+    /// `resume` answers the question whether to resume an interrupted run.
+    Program(SimulatedDesktop& desktop, const std::filesystem::path& stateFolder,
+            RunController::WallClock clock, bool resume = true)
+        : logic(PartsWith(ProgramParts(state, store, desktop, desktop, std::nullopt, stateFolder),
+                          std::move(clock)),
+                view, chooser) {
+        view.confirmAnswer = resume;
         logic.load();
+        view.confirmAnswer = true;
+    }
+    bool askedToResume() const {
+        return std::any_of(view.boxes.begin(), view.boxes.end(), [](const std::string& box) {
+            return box.find("was interrupted") != std::string::npos;
+        });
     }
 
     void select(const std::vector<bool>& rows, int current) {
@@ -101,10 +145,13 @@ struct Program {
 /// The promise was found broken; it has been reported with the steps that led there.
 struct PromiseBroken {};
 
-/// The queue as the user means it: scripts in order, and whether each has run.
+/// The queue as the user means it: scripts in order, and whether each has
+/// run in this run (or been skipped), by which of the desktop's scripts.
 struct ModelEntry {
+    ModelEntry(std::string scriptPath, bool hasRun = false) : path(std::move(scriptPath)), run(hasRun) {}
     std::string path;
-    bool run = false;
+    bool run;
+    std::optional<std::size_t> script;
 };
 
 /// Drives random sequences of what a user does against the program and a
@@ -114,18 +161,27 @@ class QueuePromise {
 public:
     explicit QueuePromise(unsigned randomStart) : randomStart_(randomStart), random_(randomStart) {
         desktop_.onStart = [this](const std::string& path) { onScriptStarted(path); };
-        desktop_.mapDelay = [this] { return pick(0, 1999) * 1ms; };
-        desktop_.lifetime = [this] { return pick(0, 9000) * 1ms; };
+        desktop_.plan = [this](const LaunchRequest& request) {
+            SimulatedDesktop::Script script;
+            script.request = request;
+            script.mapsAt = chance(5) ? Clock::time_point::max() : now_ + pick(0, 1999) * 1ms;
+            script.endsAt = now_ + pick(0, 9000) * 1ms;
+            script.windowGoesAt = chance(5) ? now_ + pick(0, 3000) * 1ms : Clock::time_point::max();
+            script.exitStatus = chance(15) ? 3 : 0;
+            return script;
+        };
         restart();
     }
 
     void step() {
-        finishedBefore_ = program_->phase() == RunPhase::Finished;
         const int action = pick(0, 16);
+        // A run may finish inside a box of a drop or an import, which then add
+        // entries the finished run does not start.
+        const bool addsEntries = action == 1 || action == 5 || action == 6;
+        finishedBefore_ = program_->phase() == RunPhase::Finished || addsEntries;
         // A start-up that cannot read shows no queue until the next edit; that is not this test's.
         if (action != 7 && action != 8) armStoreFault();
         const std::size_t noticesBefore = program_->view.notices.size();
-        const std::vector<ModelEntry> before = model_;
         switch (action) {
             case 0: add(); break;
             case 1: drop(); break;
@@ -138,6 +194,8 @@ public:
             case 8: clickStartStop(); break;
             case 9: changeConcurrency(); break;
             case 10: switchRunMessages(); break;
+            case 11: runAgain(); break;
+            case 12: skip(); break;
             default: tickForAWhile(); break;
         }
         if (disarmStoreFault() && action <= 6) {
@@ -352,20 +410,51 @@ private:
         importFile(ReadBytes(file), paths);
     }
 
+    /// Vantrel is killed (or closed) and started again; an interrupted run is
+    /// resumed or given up at random.
     void restart() {
-        program_ = std::make_unique<Program>(desktop_, home_.path() / "journal",
-                                             [this] { return now_; });
+        const bool resume = chance(50);
+        program_.reset();
+        program_ = std::make_unique<Program>(desktop_, home_.path() / "state",
+                                             [this] { return WallAt(now_); }, resume);
         program_->view.onBox = [this](const std::string&) { userReadsTheBox(); };
         check(program_->logic.runMessagesShown() == messagesShown_, "run messages after a restart");
         program_->view.concurrency = program_->logic.run().concurrency();
-        for (ModelEntry& entry : model_) entry.run = false;
+        const bool resumed = program_->askedToResume() && resume;
+        log(program_->askedToResume() ? (resume ? "  resumed" : "  given up") : "  nothing to resume");
+        if (!resumed)
+            for (ModelEntry& entry : model_) entry.run = false;
     }
 
     void restartAfterAWhile() {
         log("restart");
-        // Closing and starting again takes longer than any terminal needs to map.
-        now_ += RunController::kWindowGrace;
+        now_ += pick(0, 5000) * 1ms;
         restart();
+    }
+
+    /// Run Again makes the selected entries unrun, but not those whose scripts still run.
+    void runAgain() {
+        const std::vector<bool> selected = randomSelection();
+        log("run again " + Describe(selected));
+        program_->select(selected, -1);
+        for (std::size_t row = 0; row < model_.size() && row < selected.size(); ++row) {
+            ModelEntry& entry = model_[row];
+            if (!selected[row] || !entry.run) continue;
+            if (entry.script && desktop_.running(*entry.script)) continue;
+            if (!entry.script && program_->state.scriptTable[row].progress.state != RowProgress::Skipped)
+                continue;  // started by an earlier program run, which the model does not follow
+            entry = {entry.path};
+        }
+        program_->logic.onCommand(Command::RunAgain);
+    }
+
+    void skip() {
+        const std::vector<bool> selected = randomSelection();
+        log("skip " + Describe(selected));
+        program_->select(selected, -1);
+        for (std::size_t row = 0; row < model_.size(); ++row)
+            if (selected[row] && !model_[row].run) model_[row] = {model_[row].path, true};
+        program_->logic.onCommand(Command::Skip);
     }
 
     void clickStartStop() {
@@ -422,6 +511,7 @@ private:
         if (!check(next != model_.end(), "started " + path + " with every entry run")) return;
         check(next->path == path, "started " + path + ", expected " + next->path);
         next->run = true;
+        next->script = desktop_.startedCount();
     }
 
     void compare() {
@@ -435,7 +525,9 @@ private:
             const bool inQueue = row < model_.size();
             check(shown.entryText == (inQueue ? expected[row] : std::string()) &&
                       shown.executed() == (inQueue && model_[row].run),
-                  "table row " + std::to_string(row));
+                  "table row " + std::to_string(row) + ": " + shown.entryText +
+                      (shown.executed() ? " (run, " : " (not run, ") +
+                      RowTooltip(shown.entryText, shown.progress) + ")");
         }
         compareProgressMarks();
         if (program_->phase() == RunPhase::Finished && !finishedBefore_)
@@ -451,6 +543,8 @@ private:
                                            ? program_->state.scriptTable[row].progress.state
                                            : RowProgress::Waiting;
             check(list.progress(row) == wanted, "progress mark of row " + std::to_string(row));
+            check((wanted != RowProgress::Waiting) == model_[row].run,
+                  "a waiting mark on row " + std::to_string(row) + " exactly when it has not run");
             check(list.tooltip(row).starts_with(model_[row].path),
                   "tooltip of row " + std::to_string(row));
         }
@@ -490,7 +584,7 @@ struct QueuePromiseTest : ::testing::Test {
     SimulatedDesktop desktop{now};
 
     std::unique_ptr<Program> startProgram() {
-        return std::make_unique<Program>(desktop, home.path() / "journal", [this] { return now; });
+        return std::make_unique<Program>(desktop, home.path() / "state", [this] { return WallAt(now); });
     }
     /// Starts the run and ticks, 30 ms apart, until it finishes.
     void runUntilFinished(Program& program) {

@@ -14,6 +14,7 @@
 #include "app/MainWindow.h"
 #include "app/UserProgram.h"
 #include "queue/QueueEntry.h"
+#include "testing/JournalLines.h"
 #include "testing/MessageBoxAnswerer.h"
 #include "testing/StandInLog.h"
 #include "testing/TempConfigHome.h"
@@ -23,12 +24,13 @@ namespace vantrel {
 namespace {
 
 using Strings = std::vector<std::string>;
+using testing::JournalLines;
 using testing::StandInLog;
 
 /// The program as it starts for the user: the saved queue in the real window,
 /// the real window list and the real launcher.
 struct StartedProgram {
-    UserProgram program;
+    UserProgram program{{}, VANTREL_RUNNER};
     MainWindow window{program.parts()};
 
     StartedProgram() {
@@ -109,27 +111,6 @@ void SaveScreenshot(QWidget& window, const QString& name) {
     EXPECT_TRUE(folder.mkpath(".") && window.grab().save(folder.filePath(name + ".png"))) << name.toStdString();
 }
 
-std::vector<Strings> JournalLines(const std::filesystem::path& folder) {
-    std::vector<Strings> lines;
-    for (const auto& file : std::filesystem::directory_iterator(folder)) {
-        std::ifstream in(file.path());
-        std::string line;
-        std::getline(in, line);  // the header
-        while (std::getline(in, line)) {
-            if (line.ends_with('\r')) line.pop_back();
-            Strings fields(1);
-            for (const char c : line) {
-                if (c == '\t')
-                    fields.emplace_back();
-                else
-                    fields.back().push_back(c);
-            }
-            lines.push_back(fields);
-        }
-    }
-    return lines;
-}
-
 TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartAndIsJournaled) {
     constexpr double kScriptSeconds = 3;
     setenv("ESSCMD_STANDIN_SECONDS", "3", 1);
@@ -171,8 +152,10 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     ASSERT_EQ(lines.size(), 10u);
     Strings journaled;
     for (const Strings& line : lines) {
-        ASSERT_EQ(line.size(), 6u);
+        ASSERT_EQ(line.size(), 8u);
         journaled.push_back(line[1]);
+        EXPECT_EQ(line[6], "0") << line[1];
+        EXPECT_TRUE(std::filesystem::is_regular_file(line[7])) << line[7];
         EXPECT_EQ(line[0], EntryText(std::stoi(line[0]), line[1]));
         EXPECT_FALSE(line[3].empty() || line[4].empty()) << line[1];
         // A script cannot end before the stand-in's run time, and nothing here takes a minute.

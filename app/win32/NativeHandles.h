@@ -43,6 +43,11 @@ struct MemoryDcDeleter {
 };
 using OwnedMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 
+struct MenuDeleter {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using OwnedMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
 /// The screen's device context for as long as it lives.
 class ScreenDc {
 public:

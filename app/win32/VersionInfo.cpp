@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 

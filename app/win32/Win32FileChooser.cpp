@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 

@@ -9,7 +9,7 @@
 #include "app/ProgressMarkShapes.h"
 #include "app/win32/NativeHandles.h"
 #include "app/win32/WindowText.h"
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 

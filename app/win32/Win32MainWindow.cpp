@@ -1,6 +1,7 @@
 #include "app/win32/Win32MainWindow.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 #include <shellapi.h>
 
 #include <cmath>
@@ -13,7 +14,7 @@
 #include "app/win32/Win32AboutBox.h"
 #include "app/win32/Win32SingleInstance.h"
 #include "app/win32/WindowText.h"
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 
@@ -294,6 +295,10 @@ LRESULT CALLBACK Win32MainWindow::queueListProc(HWND list, UINT message, WPARAM 
         reinterpret_cast<Win32MainWindow*>(window)->takeDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
+    if (message == WM_CONTEXTMENU) {
+        reinterpret_cast<Win32MainWindow*>(window)->showQueueListMenu(list, lParam);
+        return 0;
+    }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(list, queueListProc, 0);
     return DefSubclassProc(list, message, wParam, lParam);
 }
@@ -321,6 +326,9 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_COPYDATA:
             return onLaterStart(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case WM_CLOSE:
+            if (core_.onCloseRequested()) DestroyWindow(window);
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -360,6 +368,29 @@ void Win32MainWindow::onCommand(int id, int notification) {
 void Win32MainWindow::onTimer(UINT_PTR timer) {
     if (timer == kLaunchTimer) core_.onLaunchTick();
     if (timer == kCompletionTimer) core_.onMonitorTick();
+}
+
+void Win32MainWindow::showQueueListMenu(HWND list, LPARAM where) {
+    POINT at{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+    // The menu key and Shift+F10 give no place: the menu opens at the list's corner.
+    if (where == -1) {
+        at = {0, 0};
+        ClientToScreen(list, &at);
+    }
+    const OwnedMenu menu(CreatePopupMenu());
+    for (const CommandInfo& info : kCommands)
+        if (info.offeredIn == CommandPlace::QueueListMenu)
+            AppendMenuW(menu.get(), MF_STRING, CommandId(info.command), DisplayText(info.caption).c_str());
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                                      window_, nullptr);
+    if (chosen != 0) onCommand(chosen, 0);
+}
+
+bool Win32MainWindow::openFile(const std::string& path) {
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        window_, L"open", DisplayText(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // ShellExecute tells success by a value above 32.
+    return result > 32;
 }
 
 void Win32MainWindow::takeDrop(HDROP drop) {
@@ -421,8 +452,8 @@ void Win32MainWindow::setRunningText(std::string_view text) {
     SetWindowTextUtf8(control(kRunningLineId), text);
 }
 
-void Win32MainWindow::setRunMessagesChecked(bool checked) {
-    CheckMenuItem(GetMenu(window_), CommandId(Command::ShowRunMessages),
+void Win32MainWindow::setCommandChecked(Command command, bool checked) {
+    CheckMenuItem(GetMenu(window_), CommandId(command),
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 

@@ -69,12 +69,13 @@ public:
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;
     ListBox& queueList() override { return queueList_; }
-    void setRunMessagesChecked(bool checked) override;
+    void setCommandChecked(Command command, bool checked) override;
     void setConcurrency(int concurrency) override;
     void setPartialWindowTitle(std::string_view title) override;
     void setListHorizontalExtent(int pixels) override;
     double twipsPerPixel() override { return twipsPerPixel_; }
     void showAboutBox() override;
+    bool openFile(const std::string& path) override;
     void showInformation(const std::string& text) override;
     bool confirm(const std::string& text) override;
 
@@ -86,6 +87,7 @@ private:
     void onCommand(int id, int notification);
     void onTimer(UINT_PTR timer);
     void takeDrop(HDROP drop);
+    void showQueueListMenu(HWND list, LPARAM where);
     void handleDrops();
     /// A later start of the program asked for this window (WM_COPYDATA).
     bool onLaterStart(const COPYDATASTRUCT& request);

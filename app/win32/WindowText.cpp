@@ -1,6 +1,6 @@
 #include "app/win32/WindowText.h"
 
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 namespace vantrel::win32 {
 

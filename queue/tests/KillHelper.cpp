@@ -4,7 +4,9 @@
 //   expect N <entries>   the record command N will leave (the same command run
 //                        first on a copy of the queue in memory)
 //   after N <entries>    the record once command N is done
-// Entries are separated by tabs.   KillHelper RANDOM_START SIDE_FILE
+// Entries are separated by tabs. Once a line is written, its first letter goes
+// to the file descriptor LINES_FD, so the test can time its kill from the
+// start of a command.   KillHelper RANDOM_START SIDE_FILE LINES_FD
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -43,8 +45,9 @@ struct EditedQueue : Notice, Prompt {
 
 class KillHelper {
 public:
-    KillHelper(unsigned randomStart, const std::string& sideFile)
+    KillHelper(unsigned randomStart, const std::string& sideFile, int lines)
         : random_(randomStart),
+          lines_(lines),
           side_(::open(sideFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600)),
           real_(OpenUserStore().store, chooser_),
           copy_(SqliteStore::inMemory(), chooser_) {
@@ -130,9 +133,11 @@ private:
         if (::write(side_, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
             ::_exit(2);
         ::fdatasync(side_);
+        if (::write(lines_, what, 1) != 1) ::_exit(2);
     }
 
     std::mt19937 random_;
+    int lines_;
     int side_;
     ScriptedFileChooser chooser_;
     std::vector<bool> selection_;
@@ -144,6 +149,8 @@ private:
 }  // namespace vantrel::testing
 
 int main(int argc, char** argv) {
-    if (argc != 3) return 2;
-    vantrel::testing::KillHelper(static_cast<unsigned>(std::stoul(argv[1])), argv[2]).run();
+    if (argc != 4) return 2;
+    vantrel::testing::KillHelper(static_cast<unsigned>(std::stoul(argv[1])), argv[2],
+                                 std::stoi(argv[3]))
+        .run();
 }

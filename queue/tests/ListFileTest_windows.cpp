@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
+#include "base/WideText_windows.h"
 #include "queue/ListFile.h"
-#include "settings/WideText_windows.h"
 #include "testing/FileBytes.h"
 
 namespace vantrel {

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <random>
 
+#include "base/WideText_windows.h"
 #include "queue/QueueEditor.h"
 #include "queue/QueueEntry.h"
-#include "settings/WideText_windows.h"
 #include "testing/MemoryListBox.h"
 #include "testing/ScriptedFileChooser.h"
 #include "testing/TempUserStore.h"

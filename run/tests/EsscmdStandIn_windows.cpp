@@ -2,30 +2,25 @@
 // runs. It writes its number of arguments, its first argument, its console's
 // title and whether that console is minimized, one a line, to the file
 // ESSCMD_STANDIN_REPORT names, if any. Like the Linux stand-in, it appends
-// "start" and "end" records to ESSCMD_STANDIN_LOG, if set, and stays
-// ESSCMD_STANDIN_SECONDS (default 0) before it ends.
+// "start" and "end" records to ESSCMD_STANDIN_LOG, if set, stays
+// ESSCMD_STANDIN_SECONDS (default 0), and ends with the exit status
+// ESSCMD_STANDIN_EXIT gives (default 0); an argument that starts with "-" is
+// an option to the client, unknown here: it ends with status 2 at once.
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
-#include <type_traits>
 
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
+#include "run/OwnedHandle_windows.h"
 #include "testing/FileBytes.h"
 
+using vantrel::OwnedHandle;
 using vantrel::Utf8FromWide;
 
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-};
-using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 std::wstring Environment(const wchar_t* name) {
     const wchar_t* value = _wgetenv(name);
@@ -50,7 +45,7 @@ void Log(const std::string& record) {
     const OwnedHandle file(CreateFileW(log.c_str(), FILE_APPEND_DATA,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return;
+    if (!vantrel::Valid(file)) return;
     DWORD written = 0;
     WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
@@ -77,9 +72,16 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) start += " " + Hex(Utf8FromWide(argv[i]));
     Log(start);
     Report(argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != L'-') continue;
+        std::printf("esscmd.exe: unknown option: %s\n", Utf8FromWide(argv[i]).c_str());
+        Log("end " + pid + " 2");
+        return 2;
+    }
     const std::wstring seconds = Environment(L"ESSCMD_STANDIN_SECONDS");
     std::printf("Essbase command-line stand-in: running %d script(s)\n", argc - 1);
     if (!seconds.empty()) Sleep(static_cast<DWORD>(std::wcstod(seconds.c_str(), nullptr) * 1000));
-    Log("end " + pid + " 0");
-    return 0;
+    const int status = _wtoi(Environment(L"ESSCMD_STANDIN_EXIT").c_str());
+    Log("end " + pid + " " + std::to_string(status));
+    return status;
 }

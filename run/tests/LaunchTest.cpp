@@ -1,17 +1,22 @@
-// The Linux launcher with the real xterm and the stand-in esscmd.exe on a
-// private Xvfb without a window manager, and the stand-in run on its own.
+// The Linux launcher with the real xterm, the real script runner and the
+// stand-in esscmd.exe on a private Xvfb without a window manager, and the
+// stand-in run on its own.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 
 #include "run/Launcher.h"
+#include "run/ScriptOutcome.h"
 #include "run/WindowList.h"
 #include "run/WindowTitleSearch.h"
+#include "testing/FileBytes.h"
 #include "testing/StandInLog.h"
 #include "testing/TempConfigHome.h"
 #include "testing/XvfbServer.h"
@@ -22,8 +27,17 @@ namespace {
 using ::testing::HasSubstr;
 using testing::StandInLog;
 using testing::WaitUntil;
+using Ending = ScriptOutcome::Ending;
 
 std::string CommandLine(const std::string& script) { return kScriptTool + (" \"" + script + "\""); }
+
+/// What the stand-in prints for a script of these commands.
+std::string StandInOutput(const std::string& script, const std::vector<std::string>& commands) {
+    std::string output = "Essbase command-line client stand-in (esscmd.exe), for Vantrel\n"
+                         "Running script: " + script + "\n\n";
+    for (const std::string& command : commands) output += "Local>" + command + "\n";
+    return output + "\nScript finished: " + std::to_string(commands.size()) + " commands.\n";
+}
 
 /// PATH starts with a folder holding esscmd.exe, a link to the stand-in;
 /// DISPLAY is a private X server.
@@ -34,18 +48,24 @@ protected:
         std::filesystem::create_symlink(VANTREL_STAND_IN, bin_ / kScriptTool);
         setenv("PATH", (bin_.string() + ":" + path_).c_str(), 1);
         setenv("DISPLAY", server_.display().c_str(), 1);
-        setenv("ESSCMD_STANDIN_LOG", log_.c_str(), 1);
+        setenv("ESSCMD_STANDIN_LOG", standInLog_.c_str(), 1);
+        unsetenv("ESSCMD_STANDIN_EXIT");
         windows_ = OpenDesktopWindowList();
     }
     ~LaunchTest() override { setenv("PATH", path_.c_str(), 1); }
 
-    std::string writeScript(const std::string& name, const char* text = "LOGIN;\nLOGOUT;\n") {
-        std::ofstream(home_.path() / name) << text;
+    std::string writeScript(const std::string& name, const std::string& text = "LOGIN;\nLOGOUT;\n") {
+        testing::WriteBytes(home_.path() / name, text);
         return (home_.path() / name).string();
     }
-    void start(const std::string& script, const char* seconds) {
+    ProcessIdentity start(const std::string& script, const char* seconds) {
         setenv("ESSCMD_STANDIN_SECONDS", seconds, 1);
-        CreateLauncher()->startScript(CommandLine(script), script);
+        return CreateLauncher(VANTREL_RUNNER)->startScript(
+            {CommandLine(script), script, outcome_, log_});
+    }
+    std::optional<ScriptOutcome> outcomeOnceWritten() {
+        WaitUntil([&] { return std::filesystem::exists(outcome_); });
+        return ReadOutcomeFile(outcome_);
     }
     long titled(const std::string& title) {
         return std::ranges::count(windows_->topLevelWindows(), title, &TopLevelWindow::title);
@@ -65,7 +85,7 @@ protected:
         } catch (const LaunchError& error) {
             what = error.what();
         }
-        EXPECT_FALSE(std::filesystem::exists(log_)) << "the tool ran";
+        EXPECT_FALSE(std::filesystem::exists(standInLog_)) << "the tool ran";
         EXPECT_EQ(toolWindows(), 0);
         EXPECT_FALSE(childToReap());
         return what;
@@ -74,23 +94,78 @@ protected:
     const std::string path_ = std::getenv("PATH");
     testing::TempConfigHome home_;
     std::filesystem::path bin_ = home_.path() / "bin";
-    std::filesystem::path log_ = home_.path() / "stand-in.log";
+    std::filesystem::path standInLog_ = home_.path() / "stand-in.log";
+    std::filesystem::path outcome_ = home_.path() / "launches" / "1.outcome";
+    std::filesystem::path log_ = home_.path() / "launches" / "1.log";
     testing::XvfbServer server_;
     std::unique_ptr<WindowList> windows_;
 };
 
-TEST_F(LaunchTest, PathReachesTheToolAsOneArgumentInAWindowTitledWithTheCommandLine) {
+TEST_F(LaunchTest, ScriptRunsInAWindowTitledWithTheCommandLineAndItsStatusAndOutputAreKept) {
     const std::string script = writeScript("a b \"c\" 'd' $HOME ; `id` \\\nnext line.txt");
-    start(script, "2");
+    setenv("ESSCMD_STANDIN_EXIT", "3", 1);
+    const ProcessIdentity terminal = start(script, "2");
 
     EXPECT_TRUE(WaitUntil([&] { return titled(CommandLine(script)) == 1; }));
     EXPECT_EQ(toolWindows(), 1);
-    ASSERT_TRUE(WaitUntil([&] { return StandInLog::Read(log_).exitStatuses.size() == 1; }));
-    const StandInLog ran = StandInLog::Read(log_);
+    EXPECT_TRUE(IsProcessAlive(terminal));
+    const std::optional<ScriptOutcome> outcome = outcomeOnceWritten();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->ending, Ending::Exited);
+    EXPECT_EQ(outcome->code, 3);
+    EXPECT_EQ(outcome->logProblem, "");
+    EXPECT_EQ(testing::ReadBytes(log_), StandInOutput(script, {"LOGIN;", "LOGOUT;"}));
+    const StandInLog ran = StandInLog::Read(standInLog_);
     EXPECT_EQ(ran.started, std::vector<std::vector<std::string>>{{script}});
-    EXPECT_EQ(ran.exitStatuses, std::vector<int>{0});
+    EXPECT_EQ(ran.exitStatuses, std::vector<int>{3});
     EXPECT_TRUE(WaitUntil([&] { return toolWindows() == 0; })) << "the terminal stayed";
+    EXPECT_TRUE(WaitUntil([&] { return !IsProcessAlive(terminal); }));
     EXPECT_FALSE(childToReap()) << "the terminal was a child of this process";
+}
+
+// The tool here copies its script file to its output: long lines, every byte
+// value, no line end at the end.
+TEST_F(LaunchTest, OutputReachesTheLogByteForByte) {
+    std::filesystem::remove(bin_ / kScriptTool);
+    testing::WriteBytes(bin_ / kScriptTool, "#!/bin/sh\nexec cat \"$1\"\n");
+    std::filesystem::permissions(bin_ / kScriptTool, std::filesystem::perms::owner_all);
+    std::string bytes(100000, 'x');
+    for (int value = 0; value < 256; ++value) bytes += static_cast<char>(value);
+    std::mt19937 random(17);
+    for (int i = 0; i < 50000; ++i) bytes += static_cast<char>(random() % 256);
+    bytes += "no line end";
+    start(writeScript("bytes.txt", bytes), "0");
+
+    const std::optional<ScriptOutcome> outcome = outcomeOnceWritten();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->code, 0);
+    EXPECT_TRUE(testing::ReadBytes(log_) == bytes) << testing::ReadBytes(log_).size() << " bytes";
+}
+
+TEST_F(LaunchTest, ALogThatCannotBeWrittenLeavesTheScriptRunningAndTheOutcomeSaysSo) {
+    testing::WriteBytes(home_.path() / "launches", "a file where the folder should be");
+    outcome_ = home_.path() / "outcomes" / "1.outcome";
+    start(writeScript("calc.txt"), "0");
+
+    const std::optional<ScriptOutcome> outcome = outcomeOnceWritten();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->code, 0);
+    EXPECT_EQ(outcome->logProblem, "the log " + log_.string() + " cannot be written: Not a directory");
+    EXPECT_EQ(StandInLog::Read(standInLog_).exitStatuses, std::vector<int>{0});
+}
+
+TEST_F(LaunchTest, KillingTheTerminalEndsTheScriptAndTheOutcomeRecordsTheHangUp) {
+    const ProcessIdentity terminal = start(writeScript("calc.txt"), "60");
+    ASSERT_TRUE(WaitUntil([&] { return StandInLog::Read(standInLog_).started.size() == 1; }));
+    ASSERT_EQ(kill(static_cast<pid_t>(terminal.id), SIGKILL), 0);
+
+    const std::optional<ScriptOutcome> outcome = outcomeOnceWritten();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->ending, Ending::Signalled);
+    EXPECT_EQ(outcome->code, SIGHUP);
+    EXPECT_EQ(StandInLog::Read(standInLog_).exitStatuses, std::vector<int>{128 + SIGHUP});
+    EXPECT_TRUE(WaitUntil([&] { return toolWindows() == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsProcessAlive(terminal); }));
 }
 
 TEST_F(LaunchTest, ARelativePathStartingWithADashReachesTheToolAsAFileNotAnOption) {
@@ -99,8 +174,8 @@ TEST_F(LaunchTest, ARelativePathStartingWithADashReachesTheToolAsAFileNotAnOptio
     std::filesystem::current_path(home_.path());
     start("-calc.txt", "0");
     std::filesystem::current_path(folder);
-    ASSERT_TRUE(WaitUntil([&] { return StandInLog::Read(log_).exitStatuses.size() == 1; }));
-    const StandInLog ran = StandInLog::Read(log_);
+    ASSERT_TRUE(WaitUntil([&] { return StandInLog::Read(standInLog_).exitStatuses.size() == 1; }));
+    const StandInLog ran = StandInLog::Read(standInLog_);
     EXPECT_EQ(ran.started, std::vector<std::vector<std::string>>{{"./-calc.txt"}});
     EXPECT_EQ(ran.exitStatuses, std::vector<int>{0});
 }
@@ -115,7 +190,7 @@ TEST_F(LaunchTest, TerminalOutlivesTheProcessThatStartedIt) {
     int status = -1;
     ASSERT_EQ(waitpid(launcher, &status, 0), launcher);
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(WaitUntil([&] { return StandInLog::Read(log_).exitStatuses == std::vector{0}; }));
+    EXPECT_TRUE(WaitUntil([&] { return StandInLog::Read(standInLog_).exitStatuses == std::vector{0}; }));
 }
 
 TEST_F(LaunchTest, ScriptCannotRetitleItsWindow) {
@@ -123,12 +198,22 @@ TEST_F(LaunchTest, ScriptCannotRetitleItsWindow) {
         writeScript("retitle.txt", "\x1b]2;retitled\x07\n\x1b]0;retitled\x1b\\\nLOGOUT;\n");
     start(script, "3");
     // LOGOUT; is logged a whole step after the title sequences were printed.
-    ASSERT_TRUE(WaitUntil([&] { return StandInLog::Read(log_).commands.size() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return StandInLog::Read(standInLog_).commands.size() == 3; }));
     EXPECT_EQ(titled(CommandLine(script)), 1);
 }
 
-TEST_F(LaunchTest, MissingTerminalOrToolIsNamedAndNothingStarts) {
+TEST_F(LaunchTest, MissingTerminalToolOrRunnerIsNamedAndNothingStarts) {
+    std::filesystem::create_symlink("/usr/bin/xterm", bin_ / "xterm");
     setenv("PATH", bin_.c_str(), 1);
+    const std::string missingRunner = (home_.path() / "vantrel-script").string();
+    try {
+        CreateLauncher(missingRunner)->startScript({CommandLine("a.txt"), "a.txt", outcome_, log_});
+        ADD_FAILURE() << "started without a runner";
+    } catch (const LaunchError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("The script runner " + missingRunner + " is missing"));
+    }
+
+    std::filesystem::remove(bin_ / "xterm");
     EXPECT_THAT(launchError(), HasSubstr("xterm was not found on the search path"));
 
     std::filesystem::remove(bin_ / kScriptTool);
@@ -138,34 +223,43 @@ TEST_F(LaunchTest, MissingTerminalOrToolIsNamedAndNothingStarts) {
 }
 
 /// The stand-in run directly: its exit status and all it wrote.
-std::pair<int, std::string> RunStandIn(const std::string& script) {
-    const std::string command =
-        "ESSCMD_STANDIN_LOG= ESSCMD_STANDIN_SECONDS=0 '" VANTREL_STAND_IN "' '" + script + "' 2>&1";
+std::pair<int, std::string> RunStandIn(const std::string& script, const std::string& exitStatus = "") {
+    const std::string command = "ESSCMD_STANDIN_LOG= ESSCMD_STANDIN_SECONDS=0 ESSCMD_STANDIN_ERROR_PAUSE=0 "
+                                "ESSCMD_STANDIN_EXIT='" + exitStatus + "' '" VANTREL_STAND_IN "' '" +
+                                script + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     for (int c; (c = std::fgetc(pipe)) != EOF;) output += static_cast<char>(c);
-    return {pclose(pipe), output};
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-TEST(StandInTest, RunsTheScriptPrintingEachCommand) {
+TEST(StandInTest, RunsTheScriptPrintingEachCommandAndEndsWithTheStatusAsked) {
     testing::TempConfigHome home;
     const std::string script = (home.path() / "calc q1.txt").string();
     std::ofstream(script) << "LOGIN \"essbase01\";\r\n\nLOGOUT;";  // no line end at the end
-    const auto [status, output] = RunStandIn(script);
-    EXPECT_EQ(status, 0) << output;
-    EXPECT_THAT(output, HasSubstr("Local>LOGIN \"essbase01\";\nLocal>LOGOUT;\n"));
+    for (const auto& [asked, status] : {std::pair{"", 0}, {"3", 3}, {"255", 255}}) {
+        const auto [ended, output] = RunStandIn(script, asked);
+        EXPECT_EQ(ended, status) << output;
+        EXPECT_EQ(output, StandInOutput(script, {"LOGIN \"essbase01\";", "LOGOUT;"}));
+    }
 }
 
-TEST(StandInTest, AnArgumentStartingWithADashIsAnUnknownOption) {
-    const auto [status, output] = RunStandIn("-calc.txt");
-    EXPECT_NE(status, 0);
-    EXPECT_THAT(output, HasSubstr("unknown option: -calc.txt"));
-}
-
-TEST(StandInTest, MissingScriptFileIsNamedAndFails) {
-    const auto [status, output] = RunStandIn("/nonexistent/calc q1.txt");
-    EXPECT_NE(status, 0);
-    EXPECT_THAT(output, HasSubstr("script file not found: /nonexistent/calc q1.txt"));
+TEST(StandInTest, FailuresAreNamedAndEndWithStatus2) {
+    const struct {
+        std::string script, exitStatus, message;
+    } cases[] = {
+        {"-calc.txt", "", "unknown option: -calc.txt"},
+        {"/nonexistent/calc q1.txt", "", "script file not found: /nonexistent/calc q1.txt"},
+        {"/nonexistent/calc q1.txt", "3", "script file not found"},
+        {"/dev/null", "256", "ESSCMD_STANDIN_EXIT must be an exit status from 0 to 255"},
+        {"/dev/null", "x", "ESSCMD_STANDIN_EXIT must be an exit status from 0 to 255"},
+    };
+    for (const auto& [script, exitStatus, message] : cases) {
+        const auto [status, output] = RunStandIn(script, exitStatus);
+        EXPECT_EQ(status, 2) << script;
+        EXPECT_THAT(output, HasSubstr(message));
+    }
 }
 
 }  // namespace

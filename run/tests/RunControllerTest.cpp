@@ -1,3 +1,6 @@
+// The run's decisions on a desktop the test controls: which script starts
+// when, what counts as running, how each script ended, and a run that goes on
+// after the program was killed.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,6 +11,7 @@
 #include "run/RunController.h"
 #include "testing/FakeDesktop.h"
 #include "testing/FakeMainView.h"
+#include "testing/JournalLines.h"
 #include "testing/TempFolder.h"
 
 namespace vantrel {
@@ -15,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
+using enum RowProgress;
 
 /// The wall-clock time a steady time stands for in these tests: the steady
 /// clock's zero is an evening in December.
@@ -24,209 +29,164 @@ WallTime WallAt(std::chrono::steady_clock::time_point steady) {
                                                                  steady.time_since_epoch()));
 }
 
-class RunControllerTest : public ::testing::Test {
-protected:
+/// One program run: its table, its window and its run controller over a
+/// state folder that outlives it.
+struct Program {
     ProgramState state;
     testing::FakeMainView view;
-    testing::FakeDesktop desktop;
-    std::chrono::steady_clock::time_point now{};
-    testing::TempFolder folder;
-    RunJournal journal{folder.path() / "journal"};
-    RunController run{state, view, desktop, desktop, journal, [this] { return now; },
-                      [this] { return WallAt(now); }};
+    RunJournal journal;
+    RunHistory history;
+    RunController run;
 
-    RunControllerTest() { run.setPartialTitle(" esscmd.exe "); }
+    Program(testing::FakeDesktop& desktop, const std::filesystem::path& stateFolder,
+            const std::chrono::steady_clock::time_point& now)
+        : journal(stateFolder),
+          history(stateFolder, journal),
+          run(state, view, desktop, desktop, history, [&now] { return WallAt(now); }) {
+        run.setPartialTitle(" esscmd.exe ");
+    }
     void queue(const Strings& paths) {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             state.scriptTable[i].entryText = EntryText(static_cast<int>(i) + 1, paths[i]);
             view.list.append(state.scriptTable[i].entryText);
         }
     }
-    void tick() { run.onLaunchTick(); }
+    std::vector<RowProgress> marks() const { return view.list.progresses(); }
+};
+
+class RunControllerTest : public ::testing::Test {
+protected:
+    testing::FakeDesktop desktop;
+    std::chrono::steady_clock::time_point now{};
+    testing::TempFolder folder;
+    std::filesystem::path stateFolder = folder.path() / "state";
+    std::unique_ptr<Program> program = std::make_unique<Program>(desktop, stateFolder, now);
+    RunController& run = program->run;
+    testing::FakeMainView& view = program->view;
+
+    void queue(const Strings& paths) { program->queue(paths); }
+    void tick() { program->run.onLaunchTick(); }
     /// Ticks 30 ms apart for that long, as the launch timer does.
     void tickFor(std::chrono::milliseconds span) {
         for (const auto end = now + span; now < end; now += 30ms) tick();
     }
-    std::vector<RowProgress> marks() const { return view.list.progresses(); }
-    /// The journal's lines below its header, split at tabs.
-    std::vector<Strings> journalLines() {
-        std::vector<Strings> lines;
-        std::ifstream in(journal.fileFor(WallAt(now)), std::ios::binary);
-        std::string line;
-        std::getline(in, line);
-        EXPECT_EQ(line, std::string(kJournalHeader) + "\r");
-        while (std::getline(in, line)) {
-            EXPECT_TRUE(line.ends_with('\r'));
-            line.pop_back();
-            Strings fields(1);
-            for (const char c : line) {
-                if (c == '\t')
-                    fields.emplace_back();
-                else
-                    fields.back().push_back(c);
-            }
-            lines.push_back(fields);
-        }
-        return lines;
+    std::vector<RowProgress> marks() const { return program->marks(); }
+    /// The program is killed and started again on the same queue.
+    void restart(const Strings& paths) {
+        program = std::make_unique<Program>(desktop, stateFolder, now);
+        program->queue(paths);
     }
+    std::vector<Strings> journalLines() { return testing::JournalLines(stateFolder); }
 };
 
-using enum RowProgress;
-
-TEST_F(RunControllerTest, AnEmptyQueueFinishesAtTheFirstTick) {
+TEST_F(RunControllerTest, AnEmptyQueueFinishesAtTheFirstTickAndAClickThenCloses) {
     run.onStartStopClicked();
     EXPECT_EQ(view.caption, kStopCaption);
     EXPECT_TRUE(view.launchTimerOn);
     EXPECT_FALSE(view.editingEnabled);
     tick();
     EXPECT_EQ(view.notices, (Strings{"0"}));
-    EXPECT_TRUE(desktop.started.empty());
     EXPECT_EQ(view.caption, kFinishedCaption);
     EXPECT_FALSE(view.launchTimerOn);
     EXPECT_TRUE(view.editingEnabled);
-    EXPECT_EQ(view.status, "");
     run.onStartStopClicked();
     EXPECT_TRUE(view.closed);
 }
 
-TEST_F(RunControllerTest, StartsScriptsInQueueOrderWhileFewerThanNRun) {
-    queue({"/calc/q1.txt", "/my scripts/q 2.txt", "/calc/q3.txt"});
+TEST_F(RunControllerTest, StartsScriptsInQueueOrderWhileFewerThanNRunWindowsOrNot) {
+    queue({"/calc/q1.txt", "/my scripts/q 2.txt", "/calc/q3.txt", "/calc/q4.txt"});
     run.setConcurrency(2);
     run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/calc/q1.txt\""}));
     EXPECT_EQ(view.status, "Scripts Executed:  1");
-    desktop.mapStartedWindows();
-    tick();
+    tick();  // q1's terminal has not shown its window: it runs all the same
     EXPECT_EQ(view.notices.back(), "esscmd.exe \"/my scripts/q 2.txt\"");
-    EXPECT_EQ(view.status, "Scripts Executed:  2");
     desktop.mapStartedWindows();
     tick();
     EXPECT_EQ(view.notices.back(), "2");
-    EXPECT_EQ(desktop.started, (Strings{"/calc/q1.txt", "/my scripts/q 2.txt"}));
-    desktop.closeWindowTitled("esscmd.exe \"/calc/q1.txt\"");
+    desktop.closeWindowTitled(CommandLine("/calc/q1.txt"));  // a window gone, its script alive
     tick();
+    EXPECT_EQ(desktop.started.size(), 2u);
+    desktop.endScript("/calc/q1.txt");
+    desktop.openWindow("esscmd.exe started by hand");
     tick();
-    EXPECT_EQ(desktop.started.back(), "/calc/q3.txt");
-    EXPECT_EQ(view.caption, kStopCaption);
-    desktop.mapStartedWindows();
-    desktop.windows.clear();
+    EXPECT_EQ(desktop.started.size(), 2u) << "a window of any origin counts";
+    desktop.closeWindowTitled("esscmd.exe started by hand");
     tick();
-    EXPECT_EQ(view.caption, kFinishedCaption);
+    EXPECT_EQ(desktop.started, (Strings{"/calc/q1.txt", "/my scripts/q 2.txt", "/calc/q3.txt"}));
     EXPECT_EQ(view.status, "Scripts Executed:  3");
 }
 
-TEST_F(RunControllerTest, AScriptWhoseWindowIsNotMappedYetStillCounts) {
-    queue({"/a", "/b"});
-    run.onStartStopClicked();
-    tick();
-    tick();  // the terminal of /a has not mapped its window yet
-    EXPECT_EQ(desktop.started, (Strings{"/a"}));
-    EXPECT_EQ(view.notices.back(), "0");
-    desktop.mapStartedWindows();
-    tick();
-    EXPECT_EQ(view.notices.back(), "1");
-    desktop.windows.clear();  // seen once, then ended
-    tick();
-    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
-}
-
-TEST_F(RunControllerTest, AWindowThatNeverShowsStopsCountingAfterTheGrace) {
-    queue({"/a", "/b"});
-    run.onStartStopClicked();
-    tick();
-    now += RunController::kWindowGrace - 1ms;
-    tick();
-    EXPECT_EQ(desktop.started.size(), 1u);
-    now += 1ms;
-    tick();
-    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
-}
-
-TEST_F(RunControllerTest, AnOlderWindowOfTheSameScriptDoesNotPassForTheNewOne) {
-    queue({"/same", "/same", "/other"});
-    run.setConcurrency(2);
-    run.onStartStopClicked();
-    tick();
-    desktop.mapStartedWindows();
-    tick();  // second /same started, its window not there yet
-    tick();
-    EXPECT_EQ(desktop.started, (Strings{"/same", "/same"}));
-}
-
-TEST_F(RunControllerTest, OneWindowShownOfAScriptStartedTwiceLeavesTheOtherStillCounting) {
-    queue({"/same", "/same", "/other"});
-    run.setConcurrency(2);
+TEST_F(RunControllerTest, EachRowShowsHowItsScriptEndedAndTheJournalHasItsStatusAndLog) {
+    queue({"/a", "/b", "/c", "/d"});
+    run.setConcurrency(4);
     run.setRunMessagesShown(false);
     run.onStartStopClicked();
+    for (int i = 0; i < 4; ++i) tick();
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Started, Started, Started, Started}));
+    const std::string startedAt = ReadableLocalTime(WallAt(now));
+    now += 1s;
+    desktop.mapStartedWindows();
     tick();
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Running, Running, Running, Running}));
+    now += 11s + 500ms;
+    desktop.endScript("/a", 0, WallAt(now));
+    desktop.endScript("/b", 3, WallAt(now));
+    desktop.endScript("/c", std::nullopt);  // its runner was killed with its window
     tick();
-    desktop.openWindow(CommandLine("/same"));  // the other terminal is slower
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Failed, Failed, Running}));
+    const std::string bLog = desktop.scripts[1].request.logFile.string();
+    EXPECT_EQ(view.list.tooltip(0), "/a\nDone: exit status 0, started " + startedAt +
+                                        ", took 12.5 s\nLog: " +
+                                        desktop.scripts[0].request.logFile.string());
+    EXPECT_EQ(view.list.tooltip(1),
+              "/b\nFailed: exit status 3, started " + startedAt + ", took 12.5 s\nLog: " + bLog);
+    EXPECT_NE(view.list.tooltip(2).find("how it ended is not known"), std::string::npos);
+    EXPECT_EQ(view.status, "Scripts Executed:  4   Scripts Failed:  2");
+    EXPECT_EQ(run.logOf(1), bLog);
+    const std::vector<Strings> lines = journalLines();
+    ASSERT_EQ(lines.size(), 3u);
+    const auto at = [](auto sinceStart) {
+        return IsoLocalTime(WallAt(std::chrono::steady_clock::time_point{} + sinceStart));
+    };
+    EXPECT_EQ(lines[1], (Strings{"02-/b", "/b", at(0s), at(1s), at(12500ms), "12.5", "3", bLog}));
+    EXPECT_EQ(lines[2].at(6), "");
+
+    // A script that ends before any window of it shows, without a word, did not show.
+    desktop.windows.clear();
+    desktop.scripts.clear();
+    restart({"/e"});
+    program->run.onStartStopClicked();
     tick();
-    EXPECT_EQ(desktop.started, (Strings{"/same", "/same"}));
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Running, Started, Waiting}));
+    desktop.endScript("/e", std::nullopt);
+    tick();
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{NotShown}));
 }
 
-TEST_F(RunControllerTest, StopThenStartCarriesOnWithTheFirstUnexecutedRow) {
-    queue({"/a", "/b"});
+TEST_F(RunControllerTest, StopThenStartCarriesOnAndTheMonitorCountsTheEndedUntilNoneRuns) {
+    queue({"/a", "/b", "/c"});
+    run.setConcurrency(2);
     run.onStartStopClicked();
     tick();
-    desktop.mapStartedWindows();
     tick();
     run.onStartStopClicked();
     EXPECT_EQ(view.caption, kStartCaption);
     EXPECT_FALSE(view.launchTimerOn);
     EXPECT_TRUE(view.monitorTimerOn);
     EXPECT_TRUE(view.editingEnabled);
-    desktop.windows.clear();
-    run.onStartStopClicked();
-    EXPECT_TRUE(view.monitorTimerOn);
-    tick();
-    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
-    EXPECT_EQ(view.status, "Scripts Executed:  2");
-}
-
-TEST_F(RunControllerTest, ACountBoxHeldOpenNeverLeadsToMoreThanN) {
-    // A slow user on a loaded desktop: every box stays open 3 s, a terminal
-    // maps its window half a second after the start.
-    queue({"/a", "/b", "/c"});
-    desktop.clock = [this] { return now; };
-    desktop.mapDelay = 500ms;
-    view.onBox = [this](const std::string&) { now += 3s; };
-    run.onStartStopClicked();
-    for (int i = 0; i < 5; ++i) tick();
-    EXPECT_EQ(desktop.started, (Strings{"/a"}));
-    desktop.windows.clear();
-    tick();
-    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
-}
-
-TEST_F(RunControllerTest, MonitorCountsStartedScriptsNoLongerRunningAndStopsWhenNoneRuns) {
-    queue({"/a", "/b", "/c"});
-    run.setConcurrency(3);
-    run.onStartStopClicked();
-    for (int i = 0; i < 3; ++i) {
-        tick();
-        desktop.mapStartedWindows();
-    }
-    run.onStartStopClicked();
-    desktop.openWindow("unrelated editor");
-    desktop.closeWindowTitled("esscmd.exe \"/b\"");
+    desktop.endScript("/a");
     run.onCompletionTick();
     EXPECT_EQ(view.status, "Scripts Completed:  1");
     EXPECT_TRUE(view.monitorTimerOn);
-    desktop.windows.clear();
+    run.onStartStopClicked();
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/b", "/c"}));
+    run.onStartStopClicked();
+    desktop.endEveryScript();
     run.onCompletionTick();
     EXPECT_EQ(view.status, "Scripts Completed:  3");
     EXPECT_FALSE(view.monitorTimerOn);
-}
-
-TEST_F(RunControllerTest, MonitorNeverCountsOtherScriptWindowsAsBelowZero) {
-    desktop.openWindow("esscmd.exe \"/started/elsewhere\"");
-    view.monitorTimerOn = true;
-    run.onCompletionTick();
-    EXPECT_EQ(view.status, "Scripts Completed:  0");
-    EXPECT_TRUE(view.monitorTimerOn);
 }
 
 TEST_F(RunControllerTest, NoTickOfEitherTimerActsWhileABoxOfTheRunIsOpen) {
@@ -244,45 +204,157 @@ TEST_F(RunControllerTest, NoTickOfEitherTimerActsWhileABoxOfTheRunIsOpen) {
     EXPECT_EQ(view.status, "Scripts Executed:  1");
 }
 
-TEST_F(RunControllerTest, AFailedLaunchStopsTheRunAndLeavesTheRowToRetry) {
+TEST_F(RunControllerTest, ACountBoxHeldOpenNeverLeadsToMoreThanN) {
+    // A slow user on a loaded desktop: every box stays open 3 s, a terminal
+    // maps its window half a second after the start.
+    queue({"/a", "/b", "/c"});
+    desktop.clock = [this] { return now; };
+    desktop.mapDelay = 500ms;
+    view.onBox = [this](const std::string&) { now += 3s; };
+    run.onStartStopClicked();
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a"}));
+    desktop.endScript("/a");
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
+}
+
+TEST_F(RunControllerTest, AQuietRunNeverHasMoreThanNScriptsWhateverTheirWindowsDo) {
+    // Terminals that map late or never, scripts that end at random, some
+    // sharing one window (their own windows go while they run), N changed at random.
+    std::mt19937 random(7);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution(low, high)(random); };
+    Strings paths;
+    for (int i = 0; i < 60; ++i) paths.push_back("/calc/q" + std::to_string(i % 7));
+    queue(paths);
+    run.setRunMessagesShown(false);
+    run.onStartStopClicked();
+    for (int step = 0; step < 20000 && run.phase() == RunPhase::Running; ++step) {
+        const int n = pick(1, 4);
+        run.setConcurrency(n);
+        const std::size_t startedBefore = desktop.started.size();
+        const std::size_t runningBefore = desktop.runningScripts();
+        tick();
+        if (desktop.started.size() > startedBefore) {
+            ASSERT_LT(runningBefore, static_cast<std::size_t>(n)) << "step " << step;
+        }
+        now += 30ms;
+        for (testing::FakeDesktop::Script& script : desktop.scripts) {
+            if (script.ended) continue;
+            const int what = pick(0, 99);
+            if (what < 3) {
+                desktop.mapStartedWindows();
+            } else if (what < 4) {
+                desktop.closeWindowTitled(script.request.commandLine);
+            } else if (what < 6) {
+                desktop.endScript(script.request.scriptPath, pick(0, 2));
+            }
+        }
+    }
+    EXPECT_EQ(desktop.started, paths);
+    EXPECT_TRUE(view.notices.empty());
+}
+
+TEST_F(RunControllerTest, AFailedLaunchOrARecordThatCannotBeWrittenStopsTheRunAndTheRowWaits) {
     queue({"/a"});
+    // A file where the state folder should be: nothing is started that could not be noted down.
+    std::ofstream(stateFolder) << "not a folder";
+    run.onStartStopClicked();
+    tick();
+    EXPECT_TRUE(desktop.started.empty());
+    EXPECT_TRUE(view.notices.back().starts_with("The run record cannot be written: "));
+    EXPECT_EQ(view.caption, kStartCaption);
+    EXPECT_FALSE(view.launchTimerOn);
+    EXPECT_EQ(marks(), std::vector<RowProgress>{Waiting});
+    std::filesystem::remove(stateFolder);
+
     desktop.launchFailure = "esscmd.exe was not found on the search path.";
     run.onStartStopClicked();
     tick();
     EXPECT_EQ(view.notices.back(), desktop.launchFailure);
     EXPECT_EQ(view.caption, kStartCaption);
-    EXPECT_FALSE(view.launchTimerOn);
-    EXPECT_TRUE(view.monitorTimerOn);
-    EXPECT_TRUE(view.editingEnabled);
-    EXPECT_FALSE(state.scriptTable[0].executed());
-    EXPECT_EQ(view.status, "");
+    EXPECT_FALSE(program->state.scriptTable[0].executed());
     desktop.launchFailure.clear();
     run.onStartStopClicked();
     tick();
     EXPECT_EQ(desktop.started, (Strings{"/a"}));
 }
 
-TEST_F(RunControllerTest, OddEntryTextsDoNotBreakTheRun) {
-    state.scriptTable[0].entryText = "ab";
-    state.scriptTable[1].entryText = "01-";
-    desktop.openWindow("other window");
+TEST_F(RunControllerTest, AfterAKillTheRunIsResumedAndNoScriptStartsTwice) {
+    const Strings paths{"/a", "/b", "/c", "/d"};
+    queue(paths);
     run.onStartStopClicked();
     tick();
-    EXPECT_EQ(view.notices.back(), "esscmd.exe \"\"");
-    desktop.mapStartedWindows();
+    desktop.endScript("/a");
     tick();
-    EXPECT_EQ(desktop.started, (Strings{""}));  // N is 1: one window matches
+    tick();  // /b runs
+    ASSERT_EQ(desktop.started, (Strings{"/a", "/b"}));
+    EXPECT_EQ(program->run.closeQuestion(),
+              "A run is going on: 1 scripts are running and 2 are not started yet. Close "
+              "Vantrel?\n\nThe running scripts go on, and the run can be resumed at the next start.");
+
+    restart(paths);  // killed: nothing more is written
+    const std::optional<InterruptedRun> interrupted = program->run.takeOverInterruptedRun();
+    ASSERT_TRUE(interrupted.has_value());
+    EXPECT_EQ(interrupted->entriesStarted, 2);
+    EXPECT_EQ(interrupted->entries, 4);
+    EXPECT_EQ(interrupted->stillRunning, 1);
+    program->run.resumeInterruptedRun();
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Started, Waiting, Waiting}));
+    program->run.onStartStopClicked();
+    for (int i = 0; i < 3; ++i) tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"})) << "/b still runs and counts against N";
+    desktop.endScript("/b");
+    tick();
+    desktop.endScript("/c");
+    tick();
+    desktop.endScript("/d");
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/b", "/c", "/d"}));
+    EXPECT_EQ(program->view.caption, kFinishedCaption);
+    EXPECT_EQ(journalLines().size(), 4u);
+
+    restart(paths);  // a finished run is not offered again
+    EXPECT_FALSE(program->run.takeOverInterruptedRun().has_value());
 }
 
-TEST_F(RunControllerTest, ATableOfExecutedEntriesFinishesWithoutMarking) {
-    for (int i = 0; i < kScriptTableRows; ++i) {
-        state.scriptTable[i].entryText = EntryText(i + 1, "/s");
-        state.scriptTable[i].progress.state = RowProgress::Done;
-    }
+TEST_F(RunControllerTest, AnInterruptedRunGivenUpRunsEverythingAgainAndADamagedRecordIsSetAside) {
+    queue({"/a", "/b"});
     run.onStartStopClicked();
     tick();
-    EXPECT_EQ(view.caption, kFinishedCaption);
-    EXPECT_TRUE(desktop.started.empty());
+    restart({"/a", "/b"});
+    ASSERT_TRUE(program->run.takeOverInterruptedRun().has_value());
+    program->run.giveUpInterruptedRun();
+    EXPECT_EQ(journalLines().size(), 1u) << "still running: journaled without an end";
+    desktop.endScript("/a");
+    program->run.onStartStopClicked();
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/a"}));
+
+    std::ofstream(stateFolder / "runs" / "last-run.txt", std::ios::app) << "edited by hand\n";
+    restart({"/a", "/b"});
+    EXPECT_FALSE(program->run.takeOverInterruptedRun().has_value());
+    EXPECT_NE(program->run.recordProblem().find("damaged"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(stateFolder / "runs" / "last-run.txt"));
+    program->run.skipEverything();
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Skipped, Skipped}));
+}
+
+TEST_F(RunControllerTest, RunAgainAndSkipChangeWhatTheRunStillStarts) {
+    queue({"/a", "/b", "/c"});
+    view.list.setSelected(1, true);
+    run.skip({1});
+    run.onStartStopClicked();
+    tick();
+    desktop.endScript("/a", 3);
+    tick();
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Failed, Skipped, Started}));
+    run.runAgain({0, 2});  // /c still runs: it stays as it is
+    EXPECT_EQ(marks(), (std::vector<RowProgress>{Waiting, Skipped, Started}));
+    desktop.endScript("/c");
+    tick();
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/c", "/a"}));
 }
 
 TEST_F(RunControllerTest, ActivateRestoresTheFirstMatchingWindowOrSaysThereIsNone) {
@@ -301,188 +373,20 @@ TEST_F(RunControllerTest, ActivateRestoresTheFirstMatchingWindowOrSaysThereIsNon
     EXPECT_EQ(view.notices.back(), "2");
 }
 
-TEST_F(RunControllerTest, AQuietRunLaunchesWithoutBoxesAndShowsHowManyRunOfN) {
-    queue({"/a", "/b", "/c"});
-    run.setConcurrency(2);
-    run.setRunMessagesShown(false);
-    run.onStartStopClicked();
-    tick();
-    EXPECT_EQ(view.runningText, "Running:  0 of 2");
-    desktop.mapStartedWindows();
-    now += 30ms;
-    tick();
-    desktop.mapStartedWindows();
-    now += 30ms;
-    tick();
-    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
-    EXPECT_EQ(view.runningText, "Running:  2 of 2");
-    desktop.closeWindowTitled("esscmd.exe \"/a\"");
-    run.setConcurrency(3);  // read again at every tick
-    tick();
-    EXPECT_EQ(view.runningText, "Running:  1 of 3");
-    EXPECT_EQ(desktop.started, (Strings{"/a", "/b", "/c"}));
-    EXPECT_TRUE(view.notices.empty());
-    EXPECT_EQ(view.status, "Scripts Executed:  3");
-    desktop.windows.clear();
-    desktop.unmapped.clear();
-    now += RunController::kWindowGrace;
-    tick();
-    EXPECT_EQ(view.caption, kFinishedCaption);
-    EXPECT_TRUE(view.notices.empty());
-}
-
-TEST_F(RunControllerTest, RunMessagesSwitchedBackOnShowTheBoxesAgainAndHideTheCount) {
-    queue({"/a", "/b"});
-    run.setRunMessagesShown(false);
-    run.onStartStopClicked();
-    tick();
-    EXPECT_TRUE(view.notices.empty());
-    desktop.windows.clear();
-    now += RunController::kWindowGrace;
-    run.setRunMessagesShown(true);
-    tick();
-    EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/b\""}));
-    EXPECT_EQ(view.runningText, "");
-}
-
-TEST_F(RunControllerTest, AQuietRunNeverHasMoreThanNScriptsWhoseWindowsOpenLate) {
-    // Terminals that take up to the whole grace period to map their windows,
-    // and scripts that end at random, ticked every 30 ms for a long while.
-    std::mt19937 random(7);
-    Strings paths;
-    for (int i = 0; i < 60; ++i) paths.push_back("/calc/q" + std::to_string(i));
-    queue(paths);
-    desktop.clock = [this] { return now; };
-    desktop.mapDelay = RunController::kWindowGrace - 30ms;
-    std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> ends;
-    run.setRunMessagesShown(false);
-    run.onStartStopClicked();
-    for (int step = 0; step < 20000 && view.caption == kStopCaption; ++step) {
-        const int n = std::uniform_int_distribution(1, 4)(random);
-        run.setConcurrency(n);
-        const std::size_t startedBefore = desktop.started.size();
-        const std::size_t runningBefore = desktop.windows.size() + desktop.unmapped.size();
-        tick();
-        if (desktop.started.size() > startedBefore) {
-            ASSERT_LT(runningBefore, static_cast<std::size_t>(n)) << "step " << step;
-            const auto lifetime = std::chrono::milliseconds(std::uniform_int_distribution(0, 5000)(random));
-            ends.emplace_back(CommandLine(desktop.started.back()), now + desktop.mapDelay + lifetime);
-        }
-        now += 30ms;
-        std::erase_if(ends, [this](const auto& end) {
-            if (end.second > now || !std::erase_if(desktop.windows, [&](auto& w) { return w.title == end.first; }))
-                return false;
-            return true;
-        });
-    }
-    EXPECT_EQ(desktop.started, paths);
-    EXPECT_TRUE(view.notices.empty());
-}
-
-TEST_F(RunControllerTest, EachRowShowsWhetherItsScriptWaitsStartedRunsEndedOrNeverShowed) {
-    queue({"/a", "/b", "/c"});
-    run.onStartStopClicked();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Waiting, Waiting, Waiting}));
-    tick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Started, Waiting, Waiting}));
-    const std::string startedA = ReadableLocalTime(WallAt(now));
-    EXPECT_EQ(view.list.tooltip(0), "/a\nStarted " + startedA + ", its window not shown yet");
-    now += 1s;
-    desktop.mapStartedWindows();
-    tick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Running, Waiting, Waiting}));
-    now += 11s + 500ms;
-    desktop.windows.clear();
-    tick();  // /a has ended, /b starts and its terminal never maps a window
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Started, Waiting}));
-    EXPECT_EQ(view.list.tooltip(0), "/a\nDone: how it ended is not known, started " + startedA + ", took 12.5 s");
-    desktop.unmapped.clear();
-    now += RunController::kWindowGrace;
-    tick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, NotShown, Started}));
-    EXPECT_NE(view.list.tooltip(1).find("no window showed"), std::string::npos);
-    // Stopped, the monitor's walks carry on where the ticks left off.
-    desktop.mapStartedWindows();
-    run.onStartStopClicked();
-    run.onCompletionTick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, NotShown, Running}));
-    desktop.windows.clear();
-    run.onCompletionTick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, NotShown, Done}));
-    EXPECT_EQ(state.scriptTable[2].progress.state, Done);
-}
-
-TEST_F(RunControllerTest, AfterTheRunFinishesTheMonitorFollowsTheLastScriptsQuietly) {
-    queue({"/a", "/b"});
-    run.setConcurrency(3);
-    run.onStartStopClicked();
-    for (int i = 0; i < 3; ++i) {
-        tick();
-        desktop.mapStartedWindows();
-    }
-    EXPECT_EQ(view.caption, kFinishedCaption);
-    EXPECT_TRUE(view.monitorTimerOn);
-    desktop.closeWindowTitled("esscmd.exe \"/a\"");
-    run.onCompletionTick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Running}));
-    EXPECT_TRUE(view.monitorTimerOn);
-    desktop.windows.clear();
-    run.onCompletionTick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Done}));
-    EXPECT_FALSE(view.monitorTimerOn);
-    EXPECT_EQ(view.status, "Scripts Executed:  2");
-}
-
-TEST_F(RunControllerTest, OfAScriptQueuedTwiceTheEarlierStartedEndsFirst) {
-    queue({"/same", "/same"});
-    run.setConcurrency(2);
-    run.onStartStopClicked();
-    tick();
-    desktop.mapStartedWindows();
-    now += 1s;
-    tick();
-    desktop.mapStartedWindows();
-    tick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Running, Running}));
-    desktop.windows.pop_back();  // the first window opened
-    run.onCompletionTick();
-    EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Running}));
-}
-
-TEST_F(RunControllerTest, TheJournalHoldsOneLinePerStartedScriptWithItsTimes) {
-    queue({"/a", "/b\tc"});
-    const auto at = [this](std::chrono::milliseconds later) { return IsoLocalTime(WallAt(now + later)); };
-    const std::vector<Strings> first{{"01-/a", "/a", at(0ms), at(1500ms), at(9500ms), "9.5"}};
-    const Strings second{"02-/b c", "/b c", at(9500ms), "", "", ""};
-    run.onStartStopClicked();
-    tick();
-    now += 1500ms;
-    desktop.mapStartedWindows();
-    tick();
-    now += 8s;
-    desktop.windows.clear();
-    tick();  // /a ends and /b\tc starts, never to show a window
-    EXPECT_EQ(journalLines(), first);
-    desktop.unmapped.clear();
-    now += RunController::kWindowGrace;
-    tick();
-    EXPECT_EQ(journalLines().at(1), second);
-}
-
 TEST_F(RunControllerTest, AJournalThatCannotBeWrittenIsToldOncePerRunAndTheRunGoesOn) {
-    // Run as root, no folder is closed to the tests; a file where the folder
-    // should be stops the journal all the same.
-    std::ofstream(folder.path() / "journal") << "not a folder";
+    // Run as root, no folder is closed to the tests; a file where the journal
+    // of the day should be stops the journal all the same.
+    std::filesystem::create_directories(program->journal.fileFor(WallAt(now)));
     queue({"/a", "/b", "/c"});
     run.setRunMessagesShown(false);
     run.onStartStopClicked();
     for (int i = 0; i < 3; ++i) {
         tick();
-        now += RunController::kWindowGrace;
+        desktop.endEveryScript();
     }
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b", "/c"}));
     ASSERT_EQ(view.notices.size(), 1u);
-    EXPECT_TRUE(view.notices[0].starts_with("The run journal cannot be written: cannot create the folder "));
+    EXPECT_TRUE(view.notices[0].starts_with("The run journal cannot be written: "));
     run.onStartStopClicked();
     run.onStartStopClicked();
     tick();

@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "run/WindowTitleSearch.h"
+#include "base/WideText_windows.h"
 #include "run/WindowList.h"
-#include "settings/WideText_windows.h"
+#include "run/WindowTitleSearch.h"
 
 namespace vantrel {
 namespace {

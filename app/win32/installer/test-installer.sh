@@ -28,7 +28,7 @@ quietly wine msiexec /x "$msi" /qn
 quietly wine reg delete "$settings" /f
 
 wine msiexec /i "$msi" /qn
-for file in vantrel.exe vantrel-reg.exe; do
+for file in vantrel.exe vantrel-script.exe vantrel-reg.exe; do
   [ -f "$program_dir/$file" ] || fail "$file is not in Program Files after installing"
 done
 [ "$(shortcuts)" = 1 ] || fail "no Start-menu shortcut after installing"

@@ -12,9 +12,9 @@
 #include <type_traits>
 
 #include "app/win32/Win32MainWindow.h"
+#include "base/WideText_windows.h"
 #include "queue/QueueEntry.h"
 #include "run/RunController.h"
-#include "settings/WideText_windows.h"
 #include "testing/FileBytes.h"
 #include "testing/StandInLog.h"
 

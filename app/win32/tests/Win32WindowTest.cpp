@@ -231,10 +231,10 @@ TEST_F(Win32WindowTest, ARunStartsEveryScriptInQueueOrderTwoAtATimeAndFinishes) 
     EXPECT_TRUE(PumpUntil(
         [&] {
             desktop.mapStartedWindows();
-            mostOpen = std::max(mostOpen, desktop.windows.size());
-            if (desktop.windows.size() == 2 ||
-                (desktop.started.size() == 3 && !desktop.windows.empty()))
-                desktop.windows.pop_back();  // the oldest ends
+            mostOpen = std::max(mostOpen, desktop.runningScripts());
+            if (desktop.runningScripts() == 2 ||
+                (desktop.started.size() == 3 && desktop.runningScripts() > 0))
+                desktop.endOldestScript();
             return textOf(win32::CommandId(Command::StartStop)) == kFinishedCaption;
         },
         60000));

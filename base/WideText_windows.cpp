@@ -1,4 +1,4 @@
-#include "settings/WideText_windows.h"
+#include "base/WideText_windows.h"
 
 #include <windows.h>
 
