@@ -246,8 +246,7 @@ std::string MainWindow::answerAnotherStart(const std::string& request) {
     showNormal();
     raise();
     activateWindow();
-    if (request != "start") return {};
-    return core_.onStartRequested().value_or("the run has started");
+    return core_.answerLaterStart(request);
 }
 
 bool MainWindow::openFile(const std::string& path) {

@@ -34,7 +34,7 @@ public:
     void onShown() { core_.onWindowShown(); }
     int exitStatus() const { return core_.exitStatus(); }
     /// Comes to the front for a later start of the program and answers its
-    /// request ("start" starts the run, when it can).
+    /// request (MainWindowLogic::answerLaterStart).
     std::string answerAnotherStart(const std::string& request);
 
     /// Replaces the file dialogs of the queue commands (the window's own by default).

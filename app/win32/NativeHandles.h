@@ -33,10 +33,10 @@ struct AcceleratorTableDeleter {
 };
 using OwnedAccelerators = std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorTableDeleter>;
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
 };
-using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
 struct MemoryDcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }

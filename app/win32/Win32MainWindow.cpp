@@ -269,8 +269,6 @@ bool Win32MainWindow::handleKeyboard(MSG& message) {
     return IsDialogMessageW(window_, &message);
 }
 
-void Win32MainWindow::load() { core_.load(); }
-
 void Win32MainWindow::show(int showCommand) {
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
@@ -325,7 +323,8 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             queueList_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         case WM_COPYDATA:
-            return onLaterStart(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            return onLaterStart(reinterpret_cast<HWND>(wParam),
+                                *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_CLOSE:
             if (core_.onCloseRequested()) DestroyWindow(window);
             return 0;
@@ -407,10 +406,11 @@ void Win32MainWindow::handleDrops() {
     for (const std::vector<std::string>& paths : drops) core_.onFilesDropped(paths);
 }
 
-bool Win32MainWindow::onLaterStart(const COPYDATASTRUCT& request) {
-    if (request.dwData != kLaterStartRequest) return false;
-    // The arguments a later start hands over ask for nothing yet: it only brings this window forward.
+bool Win32MainWindow::onLaterStart(HWND caller, const COPYDATASTRUCT& data) {
+    const std::optional<std::string> request = LaterStartRequest(data);
+    if (!request) return false;
     comeForward();
+    AnswerLaterStart(caller, window_, core_.answerLaterStart(*request));
     return true;
 }
 

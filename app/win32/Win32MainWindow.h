@@ -47,8 +47,12 @@ public:
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
     /// Runs the start-up; call once, before the window is first shown.
-    void load();
+    /// Nothing when the window may show; otherwise why the program cannot run.
+    std::optional<std::string> load() { return core_.load(); }
     void show(int showCommand);
+    /// Call once the window is shown.
+    void onShown() { core_.onWindowShown(); }
+    int exitStatus() const { return core_.exitStatus(); }
     HWND handle() const { return window_; }
     HWND control(int id) const { return GetDlgItem(window_, id); }
     /// Whether the up and down buttons draw their arrows in the symbol font.
@@ -89,8 +93,8 @@ private:
     void takeDrop(HDROP drop);
     void showQueueListMenu(HWND list, LPARAM where);
     void handleDrops();
-    /// A later start of the program asked for this window (WM_COPYDATA).
-    bool onLaterStart(const COPYDATASTRUCT& request);
+    /// A later start of the program hands over its request (WM_COPYDATA from `caller`).
+    bool onLaterStart(HWND caller, const COPYDATASTRUCT& data);
     void comeForward();
 
     void createWindow();

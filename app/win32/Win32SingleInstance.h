@@ -2,36 +2,38 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "app/win32/NativeHandles.h"
+#include "run/OwnedHandle_windows.h"
 
 namespace vantrel::win32 {
 
-/// The WM_COPYDATA tag of a later start's request to the running window. The
-/// data is the later start's arguments, each followed by a zero character.
-inline constexpr ULONG_PTR kLaterStartRequest = 0x5654524C;
-
 /// Keeps Vantrel to one window per user. The first start holds a mutex named
-/// for the user in the session's namespace; a later start hands its arguments
-/// to the running window, which comes to the front, and ends.
+/// for the user in the session's namespace; a later start hands its request
+/// to the running window (WM_COPYDATA, UTF-8 text), which comes forward and
+/// sends its answer back to the window named in the request's wParam.
 class SingleInstance {
 public:
     SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    /// True when this start is the one that runs; false when another runs and
-    /// has taken the request, so this one should end.
-    bool claim(const std::vector<std::wstring>& arguments);
+    /// Nothing when this start is the one that runs; else the running one's
+    /// answer to the request, and this one should end.
+    std::optional<std::string> claim(std::string_view request);
 
 private:
     OwnedHandle mutex_;
     bool first_;
 };
 
-/// The program's arguments, the program's own name left out.
-std::vector<std::wstring> CommandLineArguments();
+/// The request a later start handed over in this WM_COPYDATA, or nothing
+/// when the data is something else.
+std::optional<std::string> LaterStartRequest(const COPYDATASTRUCT& data);
+
+/// Sends the answer to a later start's request back to the window it came from.
+void AnswerLaterStart(HWND caller, HWND answering, std::string_view answer);
 
 }  // namespace vantrel::win32

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "app/win32/NativeHandles.h"
+#include "run/OwnedHandle_windows.h"
 #include "testing/ScreenDpi_windows.h"
 
 namespace {
 
-using vantrel::win32::OwnedHandle;
+using vantrel::OwnedHandle;
 
 int RunAtDpi(DWORD dpi, const std::wstring& arguments) {
     const vantrel::testing::ScreenDpiSetting setting(dpi);
