@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <string_view>
 
 #include "app/FormLayout.h"
@@ -68,24 +67,23 @@ struct CommandInfo {
     TwipRect buttonPlace{};
     /// A menu item that shows a check mark.
     bool checkable = false;
-    /// The keys that give the command, a second one where a desktop offers two
-    /// (a context menu opens on the menu key and on Shift+F10); Key::None fills the rest.
-    std::array<KeyChord, 2> keys{};
+    /// The key that gives the command; Key::None for none.
+    KeyChord key{};
 };
 
 /// The buttons come in the order the Tab key visits them, the menu items in menu order.
 inline constexpr CommandInfo kCommands[] = {
     {Command::AddScripts, CommandPlace::Button, "Add", "cmdAdd", main_form::kAddButton, false,
-     {InWindow(Key::Insert)}},
+     InWindow(Key::Insert)},
     {Command::RemoveSelected, CommandPlace::Button, "Remove", "cmdRemove", main_form::kRemoveButton,
-     false, {OnQueueList(Key::Delete)}},
+     false, OnQueueList(Key::Delete)},
     // The run sets the captions; Alt+S stands for the "S" of each of them.
     {Command::StartStop, CommandPlace::Button, "", "cmdRun", main_form::kStartStopButton, false,
-     {InWindow(Key::S, kAlt)}},
+     InWindow(Key::S, kAlt)},
     {Command::MoveSelectedUp, CommandPlace::Button, "", "cmdUp", main_form::kMoveUpButton, false,
-     {OnQueueList(Key::Up, kAlt)}},
+     OnQueueList(Key::Up, kAlt)},
     {Command::MoveSelectedDown, CommandPlace::Button, "", "Command2", main_form::kMoveDownButton,
-     false, {OnQueueList(Key::Down, kAlt)}},
+     false, OnQueueList(Key::Down, kAlt)},
     {Command::Activate, CommandPlace::HiddenButton, "&Activate", "Command1",
      main_form::kActivateButton},
     {Command::ExportList, CommandPlace::ListsMenu, "Export List", "mnuListsExport"},
@@ -99,6 +97,10 @@ inline constexpr CommandInfo kCommands[] = {
     {Command::Skip, CommandPlace::QueueListMenu, "Skip", "mnuQueueSkip"},
     {Command::OpenLog, CommandPlace::QueueListMenu, "Open Log", "mnuQueueOpenLog"},
 };
+
+/// The keys that open the queue list's own menu, as on every desktop (a
+/// Windows list box turns them into its context menu by itself).
+inline constexpr KeyChord kQueueListMenuKeys[] = {OnQueueList(Key::Menu), OnQueueList(Key::F10, kShift)};
 
 struct MenuInfo {
     CommandPlace holds;

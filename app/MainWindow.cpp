@@ -168,17 +168,22 @@ void MainWindow::createMenus() {
 }
 
 void MainWindow::createQueueListMenu() {
-    auto* menu = Named(new QMenu(this), "mnuQueueList");
+    queueListMenu_ = Named(new QMenu(this), "mnuQueueList");
     for (const CommandInfo& info : kCommands) {
         if (info.offeredIn != CommandPlace::QueueListMenu) continue;
-        QAction* action = Named(menu->addAction(FromUtf8(info.caption)), std::string(info.objectName).c_str());
+        QAction* action = Named(queueListMenu_->addAction(FromUtf8(info.caption)), std::string(info.objectName).c_str());
         connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
     }
-    // The right button, the menu key and Shift+F10 all ask for it.
     queueListWidget_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(queueListWidget_, &QWidget::customContextMenuRequested, this, [this, menu](const QPoint& at) {
-        menu->exec(queueListWidget_->viewport()->mapToGlobal(at));
-    });
+    connect(queueListWidget_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { queueListMenu_->exec(queueListWidget_->viewport()->mapToGlobal(at)); });
+}
+
+void MainWindow::showQueueListMenuByCurrentRow() {
+    // Asked for from the keyboard, the menu opens by the row with the focus.
+    const QListWidgetItem* current = queueListWidget_->currentItem();
+    const QPoint at = current ? queueListWidget_->visualItemRect(current).bottomLeft() : QPoint(0, 0);
+    queueListMenu_->exec(queueListWidget_->viewport()->mapToGlobal(at));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -204,17 +209,20 @@ void MainWindow::connectEvents() {
     new NoCurrentRowFromFocus(*queueListWidget_);
 }
 
+void MainWindow::bindKey(const KeyChord& chord, const std::function<void()>& action) {
+    const bool onList = chord.scope == KeyScope::QueueList;
+    QWidget* owner = onList ? static_cast<QWidget*>(queueListWidget_) : this;
+    auto* shortcut = new QShortcut(KeySequence(chord), owner);
+    shortcut->setContext(onList ? Qt::WidgetShortcut : Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, action);
+}
+
 void MainWindow::bindKeys() {
     for (const CommandInfo& info : kCommands)
-        for (const KeyChord& chord : info.keys) {
-            if (chord.key == Key::None) continue;
-            const bool onList = chord.scope == KeyScope::QueueList;
-            QWidget* owner = onList ? static_cast<QWidget*>(queueListWidget_) : this;
-            auto* shortcut = new QShortcut(KeySequence(chord), owner);
-            shortcut->setContext(onList ? Qt::WidgetShortcut : Qt::WindowShortcut);
-            connect(shortcut, &QShortcut::activated, this,
-                    [this, command = info.command] { core_.onCommand(command); });
-        }
+        if (info.key.key != Key::None)
+            bindKey(info.key, [this, command = info.command] { core_.onCommand(command); });
+    for (const KeyChord& chord : kQueueListMenuKeys)
+        bindKey(chord, [this] { showQueueListMenuByCurrentRow(); });
 }
 
 void MainWindow::applyLook() {

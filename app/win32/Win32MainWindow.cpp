@@ -93,18 +93,22 @@ WORD VirtualKey(Key key) {
     return 0;
 }
 
-/// An accelerator table of the command table's keys that act in `scope`.
+ACCEL Accelerator(const KeyChord& chord, int id) {
+    BYTE flags = FVIRTKEY;
+    if (chord.modifiers & kShift) flags |= FSHIFT;
+    if (chord.modifiers & kCtrl) flags |= FCONTROL;
+    if (chord.modifiers & kAlt) flags |= FALT;
+    return {flags, VirtualKey(chord.key), static_cast<WORD>(id)};
+}
+
+/// An accelerator table of the command table's keys that act in `scope`. The
+/// keys of the list's own menu need none: the list box turns them into
+/// WM_CONTEXTMENU, as every Windows control does.
 OwnedAccelerators KeyTable(KeyScope scope) {
     std::vector<ACCEL> keys;
     for (const CommandInfo& info : kCommands)
-        for (const KeyChord& chord : info.keys) {
-            if (chord.key == Key::None || chord.scope != scope) continue;
-            BYTE flags = FVIRTKEY;
-            if (chord.modifiers & kShift) flags |= FSHIFT;
-            if (chord.modifiers & kCtrl) flags |= FCONTROL;
-            if (chord.modifiers & kAlt) flags |= FALT;
-            keys.push_back({flags, VirtualKey(chord.key), static_cast<WORD>(CommandId(info.command))});
-        }
+        if (info.key.key != Key::None && info.key.scope == scope)
+            keys.push_back(Accelerator(info.key, CommandId(info.command)));
     return OwnedAccelerators(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
 }
 
@@ -371,9 +375,12 @@ void Win32MainWindow::onTimer(UINT_PTR timer) {
 
 void Win32MainWindow::showQueueListMenu(HWND list, LPARAM where) {
     POINT at{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
-    // The menu key and Shift+F10 give no place: the menu opens at the list's corner.
+    // Asked for from the keyboard, the menu opens by the row with the focus.
     if (where == -1) {
-        at = {0, 0};
+        RECT row{};
+        const int current = queueList_.currentIndex();
+        if (current >= 0) SendMessageW(list, LB_GETITEMRECT, current, reinterpret_cast<LPARAM>(&row));
+        at = {row.left, row.bottom};
         ClientToScreen(list, &at);
     }
     const OwnedMenu menu(CreatePopupMenu());

@@ -116,6 +116,34 @@ HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
     return memory;
 }
 
+/// The items of the pop-up menu `open` brings up, which is then closed as
+/// Escape would close it; empty when none comes up.
+Texts PopupMenuItems(const std::function<void()>& open) {
+    static Texts items;
+    items.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM) -> BOOL {
+                wchar_t name[16] = {};
+                GetClassNameW(window, name, 16);
+                if (wcscmp(name, L"#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+                const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+                for (int item = 0; item < GetMenuItemCount(menu); ++item) {
+                    wchar_t caption[64] = {};
+                    GetMenuStringW(menu, item, caption, 64, MF_BYPOSITION);
+                    items.push_back(Utf8FromWide(caption));
+                }
+                EndMenu();
+                return FALSE;
+            },
+            0);
+    });
+    open();
+    KillTimer(nullptr, timer);
+    return items;
+}
+
 TEST_F(Win32WindowTest, StartUpShowsTheSavedQueueConcurrencyAndHiddenTitle) {
     store->setStringValue(kSettingsKeyPath, "Id", "4");
     open({"02-C:\\jobs\\b.txt", "01-C:\\jobs\\a.txt"});
@@ -314,6 +342,12 @@ TEST_F(Win32WindowTest, EachKeyGivesItsCommandWhereItActs) {
     }
     ASSERT_EQ(answerer.seen.size(), 2u);
     EXPECT_EQ(answerer.seen[0].text, "Are you sure you want to remove 01-C:\\s\\a?");
+    const Texts listMenu{"Run Again", "Skip", "Open Log"};
+    SetFocus(list);
+    EXPECT_EQ(PopupMenuItems([&] { press(VK_APPS); }), listMenu) << "menu key";
+    EXPECT_EQ(PopupMenuItems([&] { press(VK_F10, {VK_SHIFT}); }), listMenu) << "Shift+F10";
+    SetFocus(concurrency);
+    EXPECT_EQ(PopupMenuItems([&] { press(VK_APPS); }), Texts{}) << "menu key off the list";
 
     for (const std::string_view caption : {kStopCaption, kStartCaption}) {
         press('S', {VK_MENU});
