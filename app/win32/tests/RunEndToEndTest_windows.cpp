@@ -17,7 +17,10 @@
 #include "run/OwnedHandle_windows.h"
 #include "run/RunController.h"
 #include "run/RunJournal.h"
+#include "app/win32/Win32ListBox.h"
 #include "testing/FileBytes.h"
+#include "testing/MarkProbes_windows.h"
+#include "testing/ScreenDpi_windows.h"
 #include "testing/StandInLog.h"
 
 namespace vantrel {
@@ -143,7 +146,7 @@ protected:
     RunEndToEndTest() {
         fs::remove_all(folder);
         fs::create_directories(folder);
-        for (const char* name : {"calc q1.txt", "calc-q2.txt", "it's q3.txt"}) {
+        for (const char* name : {"calc q1.txt", "calc-q2.txt", "it's q3.txt", "load actuals.txt", "calc q5.txt"}) {
             testing::WriteBytes(folder / name, "LOGIN\r\nRUNCALC\r\nLOGOUT\r\n");
             scripts.push_back(Utf8FromWide((folder / name).wstring()));
         }
@@ -255,7 +258,7 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheR
     std::copy_if(boxes.begin(), boxes.end(), std::back_inserter(launches),
                  [](const std::string& box) { return box.starts_with("esscmd.exe "); });
     Strings queueOrder;
-    for (const std::string& script : scripts) queueOrder.push_back(CommandLine(script));
+    for (std::size_t i = 0; i < 3; ++i) queueOrder.push_back(CommandLine(scripts[i]));
     EXPECT_EQ(launches, queueOrder);
 
     PostMessageW(startStop, BM_CLICK, 0, 0);
@@ -353,6 +356,67 @@ TEST_F(RunEndToEndTest, ASecondStartBringsTheFirstWindowForwardAndHandsOverItsSt
         for (HWND box : TopLevelWindows(GetProcessId(vantrel.get())))
             if (IsMessageBox(box)) PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_EQ(vantrelStatus(), 0u);
+}
+
+/// Where row `row`'s progress mark shows on the screen, in the queue list of
+/// another process (whose rows are all of one height and not scrolled).
+RECT MarkOnScreen(HWND list, int row, int dpi) {
+    RECT client;
+    GetClientRect(list, &client);
+    const auto height = static_cast<LONG>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    RECT mark = win32::Win32ListBox::MarkPlace({0, row * height, client.right, (row + 1) * height}, dpi);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&mark), 2);
+    return mark;
+}
+
+bool AllRowsShow(HWND list, int rows, int dpi, RowProgress progress) {
+    for (int row = 0; row < rows; ++row) {
+        const RECT mark = MarkOnScreen(list, row, dpi);
+        if (!testing::MissingInk(testing::ScreenPixels(mark), mark, ProgressMarkShape(progress)).empty())
+            return false;
+    }
+    return true;
+}
+
+// Screenshots for a person to look at in build-windows/screenshots/.
+TEST_F(RunEndToEndTest, AQuietRunOfFiveScriptsShowsEachRowsProgressAt96And120Dpi) {
+    SetEnvironmentVariableW(L"ESSCMD_STANDIN_SECONDS", L"2");
+    storeQueue(scripts.size(), 2);
+    ASSERT_EQ(run(Program(VANTREL_REG_EXE) + L" add \"HKCU\\Software\\Dravell\\Kestrim\" /v ShowRunMessages /d 0")
+                  .status,
+              0u);
+    const int rows = static_cast<int>(scripts.size());
+    for (const int dpi : {96, 120}) {
+        fs::remove(log);
+        const testing::ScreenDpiSetting setting(dpi);
+        HWND window = startVantrel();
+        ASSERT_NE(window, nullptr);
+        HWND list = GetDlgItem(window, win32::kQueueListId);
+        HWND startStop = GetDlgItem(window, win32::CommandId(Command::StartStop));
+        const auto screenshot = [&](const std::string& moment) {
+            testing::SaveScreenshot(window, fs::path(VANTREL_SCREENSHOT_DIR) /
+                                                ("quiet-run-" + moment + "-" + std::to_string(dpi) + "dpi.png"));
+        };
+        EXPECT_TRUE(AllRowsShow(list, rows, dpi, RowProgress::Waiting)) << dpi;
+        PostMessageW(startStop, BM_CLICK, 0, 0);
+        bool midway = false;
+        for (int wait = 0; wait < 1000 && !midway; ++wait, Sleep(20)) {
+            const testing::StandInLog ran = testing::StandInLog::Read(log);
+            midway = ran.exitStatuses.size() == 2 && ran.started.size() == 4;
+        }
+        EXPECT_TRUE(midway) << dpi;
+        Sleep(100);  // a tick of the run, which marks the rows
+        screenshot("midway");
+        for (int wait = 0; wait < 1000 && !AllRowsShow(list, rows, dpi, RowProgress::Done); ++wait) Sleep(20);
+        EXPECT_TRUE(AllRowsShow(list, rows, dpi, RowProgress::Done)) << dpi;
+        EXPECT_EQ(TextOf(startStop), kFinishedCaption);
+        screenshot("finished");
+        EXPECT_EQ(testing::StandInLog::Read(log).exitStatuses, std::vector<int>(rows, 0));
+        for (HWND each : TopLevelWindows(GetProcessId(vantrel.get())))
+            EXPECT_FALSE(IsMessageBox(each)) << MessageBoxText(each);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(vantrelStatus(), 0u);
+    }
 }
 
 }  // namespace
