@@ -265,7 +265,7 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheR
     EXPECT_EQ(vantrelStatus(), 0u);
 }
 
-TEST_F(RunEndToEndTest, HelpVersionAndARefusedCommandLineAreAnsweredWithoutAWindow) {
+TEST_F(RunEndToEndTest, HelpVersionAndRefusalsEndWithTheirStatusAndNoWindowShown) {
     struct Case {
         const wchar_t* arguments;
         DWORD status;
@@ -277,6 +277,7 @@ TEST_F(RunEndToEndTest, HelpVersionAndARefusedCommandLineAreAnsweredWithoutAWind
         {L"--version", 0, std::string("Vantrel ") + product::kVersionText + "\r\n", ""},
         {L"--concurrency 9", 2, "", "vantrel: --concurrency must be a number from 1 to 8, not 9\r\n\r\nUsage:"},
         {L"--exit-when-done", 2, "", "vantrel: --exit-when-done needs --start\r\n"},
+        {L"--start --import C:\\nowhere\\list.txt", 3, "", "vantrel: The list file C:\\nowhere\\list.txt cannot be imported"},
     };
     for (const Case& each : cases) {
         const Ran ran = vantrelExe(each.arguments);
