@@ -100,7 +100,8 @@ inline constexpr CommandInfo kCommands[] = {
 
 /// The keys that open the queue list's own menu, as on every desktop (a
 /// Windows list box turns them into its context menu by itself).
-inline constexpr KeyChord kQueueListMenuKeys[] = {OnQueueList(Key::Menu), OnQueueList(Key::F10, kShift)};
+inline constexpr KeyChord kQueueListMenuKeys[] = {OnQueueList(Key::Menu),
+                                                  OnQueueList(Key::F10, kShift)};
 
 struct MenuInfo {
     CommandPlace holds;

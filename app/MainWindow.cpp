@@ -171,18 +171,21 @@ void MainWindow::createQueueListMenu() {
     queueListMenu_ = Named(new QMenu(this), "mnuQueueList");
     for (const CommandInfo& info : kCommands) {
         if (info.offeredIn != CommandPlace::QueueListMenu) continue;
-        QAction* action = Named(queueListMenu_->addAction(FromUtf8(info.caption)), std::string(info.objectName).c_str());
+        QAction* action = Named(queueListMenu_->addAction(FromUtf8(info.caption)),
+                                std::string(info.objectName).c_str());
         connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
     }
     queueListWidget_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(queueListWidget_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { queueListMenu_->exec(queueListWidget_->viewport()->mapToGlobal(at)); });
+    connect(queueListWidget_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        queueListMenu_->exec(queueListWidget_->viewport()->mapToGlobal(at));
+    });
 }
 
 void MainWindow::showQueueListMenuByCurrentRow() {
     // Asked for from the keyboard, the menu opens by the row with the focus.
     const QListWidgetItem* current = queueListWidget_->currentItem();
-    const QPoint at = current ? queueListWidget_->visualItemRect(current).bottomLeft() : QPoint(0, 0);
+    const QPoint at =
+        current ? queueListWidget_->visualItemRect(current).bottomLeft() : QPoint(0, 0);
     queueListMenu_->exec(queueListWidget_->viewport()->mapToGlobal(at));
 }
 

@@ -13,7 +13,8 @@ std::string ErrorLine(const std::string& text) { return "vantrel: " + text + "\n
 ProgramStart::ProgramStart(const std::vector<std::string>& arguments) {
     const ParsedOptions parsed = ParseProgramOptions(arguments);
     if (!parsed.options)
-        endsAtOnce_ = ProgramEnd{kUsageErrorStatus, {}, ErrorLine(parsed.refusal) + "\n" + UsageText()};
+        endsAtOnce_ =
+            ProgramEnd{kUsageErrorStatus, {}, ErrorLine(parsed.refusal) + "\n" + UsageText()};
     else if (parsed.options->help)
         endsAtOnce_ = ProgramEnd{0, UsageText(), {}};
     else if (parsed.options->version)

@@ -32,12 +32,14 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     vantrel::SingleInstance instance;
-    if (const std::optional<std::string> answer = instance.claim(std::string(start.requestForRunningProgram())))
+    if (const std::optional<std::string> answer =
+            instance.claim(std::string(start.requestForRunningProgram())))
         return End(start.handedOver(*answer));
     vantrel::UserProgram program(start.options());
     vantrel::MainWindow window(program.parts());
     instance.setHandler([&window](const std::string& request) { return window.answerAnotherStart(request); });
-    if (const std::optional<std::string> refusal = window.load()) return End(vantrel::CannotRun(*refusal));
+    if (const std::optional<std::string> refusal = window.load())
+        return End(vantrel::CannotRun(*refusal));
     window.show();
     QTimer::singleShot(0, &window, [&window] { window.onShown(); });
     app.exec();

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-
 #include <set>
 
 #include "about/AboutBox.h"
@@ -42,7 +41,8 @@ TEST(ProgressMarkTest, EachMarkIsDrawnInItsSharedShapeAndColourAndEveryMarkDiffe
         const auto inkedAt = [&](int x, int y) {
             const QColor pixel = drawn.pixelColor(x, y);
             return pixel.alpha() > 128 && std::abs(pixel.red() - shape.colour.red) < 40 &&
-                   std::abs(pixel.green() - shape.colour.green) < 40 && std::abs(pixel.blue() - shape.colour.blue) < 40;
+                   std::abs(pixel.green() - shape.colour.green) < 40 &&
+                   std::abs(pixel.blue() - shape.colour.blue) < 40;
         };
         for (const GridPoint& point : InkedPoints(shape)) {
             bool inked = false;
@@ -56,9 +56,11 @@ TEST(ProgressMarkTest, EachMarkIsDrawnInItsSharedShapeAndColourAndEveryMarkDiffe
         for (int y = 0; y < kMarkGrid; ++y)
             for (int x = 0; x < kMarkGrid; ++x) {
                 look.push_back(drawn.pixel(x, y));
-                const bool outside = x + 1 < box.left || x > box.right || y + 1 < box.top || y > box.bottom;
+                const bool outside =
+                    x + 1 < box.left || x > box.right || y + 1 < box.top || y > box.bottom;
                 EXPECT_TRUE(!outside || drawn.pixelColor(x, y).alpha() == 0)
-                    << static_cast<int>(progress) << " has ink outside its mark at " << x << "," << y;
+                    << static_cast<int>(progress) << " has ink outside its mark at " << x << ","
+                    << y;
             }
         looks.insert(look);
     }

@@ -23,7 +23,10 @@ TEST(ProgramStartTest, HelpVersionAndRefusalsEndAtOnceWithTheirStatusAndText) {
         {{"/?"}, 0, "Usage: vantrel [options]\n", ""},
         {{"--start", "-h"}, 0, "Usage: vantrel [options]\n", ""},
         {{"--version"}, 0, std::string("Vantrel ") + product::kVersionText + "\n", ""},
-        {{"--concurrency", "0"}, 2, "", "vantrel: --concurrency must be a number from 1 to 8, not 0\n\nUsage:"},
+        {{"--concurrency", "0"},
+         2,
+         "",
+         "vantrel: --concurrency must be a number from 1 to 8, not 0\n\nUsage:"},
         {{"--help", "--bogus"}, 2, "", "vantrel: unknown option: --bogus\n\nUsage:"},
         {{"queue.txt"}, 2, "", "vantrel: unexpected argument: queue.txt\n\nUsage:"},
     };
@@ -50,8 +53,14 @@ TEST(ProgramStartTest, ALaterStartHandsOverStartOnlyWhenTheRunningWindowMayKeepI
     const Case cases[] = {
         {{}, kComeForwardRequest, "", {0, "", ""}},
         {{"--concurrency", "2"}, kComeForwardRequest, "", {0, "", ""}},
-        {{"--start"}, kStartRunRequest, "the run has started", {0, "", "vantrel: the run has started\n"}},
-        {{"--start"}, kStartRunRequest, "a run is going on already", {0, "", "vantrel: a run is going on already\n"}},
+        {{"--start"},
+         kStartRunRequest,
+         "the run has started",
+         {0, "", "vantrel: the run has started\n"}},
+        {{"--start"},
+         kStartRunRequest,
+         "a run is going on already",
+         {0, "", "vantrel: a run is going on already\n"}},
     };
     for (const Case& each : cases) {
         const ProgramStart start(each.arguments);

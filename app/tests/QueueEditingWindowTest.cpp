@@ -118,9 +118,17 @@ TEST_F(QueueEditingWindowTest, EachKeyGivesItsCommandWhereItActs) {
     const Press presses[] = {
         {"Alt+Down", list, Qt::Key_Down, Qt::AltModifier, {"01-/s/b", "02-/s/a*", "03-/s/c"}},
         {"Alt+Up", list, Qt::Key_Up, Qt::AltModifier, {"01-/s/a*", "02-/s/b", "03-/s/c"}},
-        {"Delete off the list", concurrency, Qt::Key_Delete, Qt::NoModifier, {"01-/s/a*", "02-/s/b", "03-/s/c"}},
+        {"Delete off the list",
+         concurrency,
+         Qt::Key_Delete,
+         Qt::NoModifier,
+         {"01-/s/a*", "02-/s/b", "03-/s/c"}},
         {"Delete", list, Qt::Key_Delete, Qt::NoModifier, {"01-/s/b", "02-/s/c"}},
-        {"Insert", concurrency, Qt::Key_Insert, Qt::NoModifier, {"01-/s/b", "02-/s/c", "03-/s/added.txt"}},
+        {"Insert",
+         concurrency,
+         Qt::Key_Insert,
+         Qt::NoModifier,
+         {"01-/s/b", "02-/s/c", "03-/s/added.txt"}},
     };
     for (const Press& each : presses) {
         each.focus->setFocus();
@@ -132,7 +140,8 @@ TEST_F(QueueEditingWindowTest, EachKeyGivesItsCommandWhereItActs) {
     const Texts listMenu{"Run Again", "Skip", "Open Log"};
     list->setFocus();
     EXPECT_EQ(PopupMenuItems([&] { QTest::keyClick(list, Qt::Key_Menu); }), listMenu) << "menu key";
-    EXPECT_EQ(PopupMenuItems([&] { QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier); }), listMenu)
+    EXPECT_EQ(PopupMenuItems([&] { QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier); }),
+              listMenu)
         << "Shift+F10";
     concurrency->setFocus();
     EXPECT_EQ(PopupMenuItems([&] { QTest::keyClick(concurrency, Qt::Key_Menu); }), Texts{})

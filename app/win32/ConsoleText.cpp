@@ -12,12 +12,14 @@ namespace vantrel::win32 {
 namespace {
 
 bool Given(HANDLE handle) {
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+           GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
 OwnedHandle ParentConsole() {
     // Access is denied when the program has a console already.
-    if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED) return nullptr;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED)
+        return nullptr;
     return OwnedHandle(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                    nullptr));

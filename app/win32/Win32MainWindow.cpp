@@ -379,7 +379,8 @@ void Win32MainWindow::showQueueListMenu(HWND list, LPARAM where) {
     if (where == -1) {
         RECT row{};
         const int current = queueList_.currentIndex();
-        if (current >= 0) SendMessageW(list, LB_GETITEMRECT, current, reinterpret_cast<LPARAM>(&row));
+        if (current >= 0)
+            SendMessageW(list, LB_GETITEMRECT, current, reinterpret_cast<LPARAM>(&row));
         at = {row.left, row.bottom};
         ClientToScreen(list, &at);
     }

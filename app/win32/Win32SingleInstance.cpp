@@ -103,7 +103,8 @@ void AnswerLaterStart(HWND caller, HWND answering, std::string_view answer) {
                         const_cast<char*>(answer.data())};
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(caller, WM_COPYDATA, reinterpret_cast<WPARAM>(answering),
-                        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerBoundMs, &ignored);
+                        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerBoundMs,
+                        &ignored);
 }
 
 }  // namespace vantrel::win32

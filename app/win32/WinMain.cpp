@@ -21,9 +21,11 @@ struct LocalFreer {
 /// The program's arguments in UTF-8, the program's own name left out.
 std::vector<std::string> CommandLineArguments() {
     int count = 0;
-    const std::unique_ptr<wchar_t*, LocalFreer> words(CommandLineToArgvW(GetCommandLineW(), &count));
+    const std::unique_ptr<wchar_t*, LocalFreer> words(
+        CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> arguments;
-    for (int i = 1; words && i < count; ++i) arguments.push_back(vantrel::Utf8FromWide(words.get()[i]));
+    for (int i = 1; words && i < count; ++i)
+        arguments.push_back(vantrel::Utf8FromWide(words.get()[i]));
     return arguments;
 }
 
@@ -66,9 +68,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     vantrel::UserProgram program(start.options());
     vantrel::ProgramParts parts = program.parts();
     // What a box would say in a run with nobody at the keyboard.
-    parts.report = [](const std::string& text) { vantrel::win32::WriteStandardError("vantrel: " + text + "\n"); };
+    parts.report = [](const std::string& text) {
+        vantrel::win32::WriteStandardError("vantrel: " + text + "\n");
+    };
     vantrel::win32::Win32MainWindow window(parts);
-    if (const std::optional<std::string> refusal = window.load()) return End(vantrel::CannotRun(*refusal));
+    if (const std::optional<std::string> refusal = window.load())
+        return End(vantrel::CannotRun(*refusal));
     window.show(showCommand);
     window.onShown();
     RunMessageLoop(window);

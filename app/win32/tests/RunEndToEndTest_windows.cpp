@@ -11,13 +11,13 @@
 
 #include "about/ProductInfo.h"
 #include "app/ProgramOptions.h"
+#include "app/win32/Win32ListBox.h"
 #include "app/win32/Win32MainWindow.h"
 #include "base/WideText_windows.h"
 #include "queue/QueueEntry.h"
 #include "run/OwnedHandle_windows.h"
 #include "run/RunController.h"
 #include "run/RunJournal.h"
-#include "app/win32/Win32ListBox.h"
 #include "testing/FileBytes.h"
 #include "testing/MarkProbes_windows.h"
 #include "testing/ScreenDpi_windows.h"
@@ -146,7 +146,8 @@ protected:
     RunEndToEndTest() {
         fs::remove_all(folder);
         fs::create_directories(folder);
-        for (const char* name : {"calc q1.txt", "calc-q2.txt", "it's q3.txt", "load actuals.txt", "calc q5.txt"}) {
+        for (const char* name :
+             {"calc q1.txt", "calc-q2.txt", "it's q3.txt", "load actuals.txt", "calc q5.txt"}) {
             testing::WriteBytes(folder / name, "LOGIN\r\nRUNCALC\r\nLOGOUT\r\n");
             scripts.push_back(Utf8FromWide((folder / name).wstring()));
         }
@@ -176,7 +177,9 @@ protected:
     }
 
     static std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-    static std::wstring Program(const char* exe) { return Quoted(fs::path(exe).make_preferred().wstring()); }
+    static std::wstring Program(const char* exe) {
+        return Quoted(fs::path(exe).make_preferred().wstring());
+    }
 
     /// Runs a program to its end, or for at most `boundMs`.
     Ran run(const std::wstring& commandLine, DWORD boundMs = 30000) const {
@@ -197,12 +200,15 @@ protected:
         for (std::size_t i = 0; i < count; ++i) {
             const std::string key = "HKCU\\" + std::string(kQueueRecordKeyPath) + "\\" +
                                     EntryKeyName("0" + std::to_string(i + 1) + "-" + scripts[i]);
-            ASSERT_EQ(run(Program(VANTREL_REG_EXE) + L" add " + Quoted(*WideFromUtf8(key))).status, 0u) << key;
+            ASSERT_EQ(run(Program(VANTREL_REG_EXE) + L" add " + Quoted(*WideFromUtf8(key))).status,
+                      0u)
+                << key;
         }
-        ASSERT_EQ(run(Program(VANTREL_REG_EXE) + L" add \"HKCU\\Software\\Dravell\\Kestrim\" /v Id /d " +
-                      std::to_wstring(concurrency))
-                      .status,
-                  0u);
+        ASSERT_EQ(
+            run(Program(VANTREL_REG_EXE) + L" add \"HKCU\\Software\\Dravell\\Kestrim\" /v Id /d " +
+                std::to_wstring(concurrency))
+                .status,
+            0u);
     }
     /// Starts vantrel.exe, left running, and finds its window once it shows.
     HWND startVantrel() {
@@ -210,8 +216,8 @@ protected:
         const DWORD process = GetProcessId(vantrel.get());
         for (int wait = 0; wait < 1000; ++wait, Sleep(20))
             for (HWND candidate : MainWindows())
-                if (DWORD owner = 0; GetWindowThreadProcessId(candidate, &owner) && owner == process &&
-                                     IsWindowVisible(candidate))
+                if (DWORD owner = 0; GetWindowThreadProcessId(candidate, &owner) &&
+                                     owner == process && IsWindowVisible(candidate))
                     return candidate;
         return nullptr;
     }
@@ -275,9 +281,11 @@ TEST_F(RunEndToEndTest, HelpVersionAndRefusalsEndWithTheirStatusAndNoWindowShown
     const Case cases[] = {
         {L"/?", 0, WithCrLf(UsageText()), ""},
         {L"--version", 0, std::string("Vantrel ") + product::kVersionText + "\r\n", ""},
-        {L"--concurrency 9", 2, "", "vantrel: --concurrency must be a number from 1 to 8, not 9\r\n\r\nUsage:"},
+        {L"--concurrency 9", 2, "",
+         "vantrel: --concurrency must be a number from 1 to 8, not 9\r\n\r\nUsage:"},
         {L"--exit-when-done", 2, "", "vantrel: --exit-when-done needs --start\r\n"},
-        {L"--start --import C:\\nowhere\\list.txt", 3, "", "vantrel: The list file C:\\nowhere\\list.txt cannot be imported"},
+        {L"--start --import C:\\nowhere\\list.txt", 3, "",
+         "vantrel: The list file C:\\nowhere\\list.txt cannot be imported"},
     };
     for (const Case& each : cases) {
         const Ran ran = vantrelExe(each.arguments);
@@ -292,13 +300,14 @@ TEST_F(RunEndToEndTest, HelpVersionAndRefusalsEndWithTheirStatusAndNoWindowShown
     FreeConsole();
     ASSERT_TRUE(AllocConsole());
     const OwnedHandle console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
     EXPECT_EQ(StatusAtEnd(Start(Program(VANTREL_EXE) + L" /?").get(), 30000), 0u);
     const std::vector<std::string> shown = ConsoleLines(console.get(), 4);
     FreeConsole();
     EXPECT_EQ(shown, (Strings{"Usage: vantrel [options]",
-                              "Runs a queue of EssCmd script files, a bounded number at a time.", "",
-                              "Options:"}));
+                              "Runs a queue of EssCmd script files, a bounded number at a time.",
+                              "", "Options:"}));
 }
 
 // Nobody is at the keyboard: the run starts itself, shows no box, and the
@@ -316,7 +325,8 @@ TEST_F(RunEndToEndTest, AStartThatExitsWhenDoneNeedsNoClickAndEndsWithTheRunsSta
         const Ran ran = vantrelExe(L"--start --exit-when-done --concurrency 2", 60000);
         EXPECT_EQ(ran.status, each.status) << ran.errors;
         const testing::StandInLog scriptsRan = testing::StandInLog::Read(log);
-        EXPECT_EQ(scriptsRan.exitStatuses, std::vector<int>(each.scripts, _wtoi(each.scriptStatus)));
+        EXPECT_EQ(scriptsRan.exitStatuses,
+                  std::vector<int>(each.scripts, _wtoi(each.scriptStatus)));
         EXPECT_LE(scriptsRan.mostAtOnce, 2);
     }
     EXPECT_TRUE(MainWindows().empty());
@@ -349,7 +359,8 @@ TEST_F(RunEndToEndTest, ASecondStartBringsTheFirstWindowForwardAndHandsOverItsSt
     EXPECT_EQ(vantrelExe(L"--start").errors, "vantrel: a run is going on already\r\n");
     EXPECT_EQ(MainWindows(), std::vector<HWND>{window});
     // The handed-over start shows no run messages: the script runs with nobody clicking.
-    for (int wait = 0; wait < 500 && testing::StandInLog::Read(log).exitStatuses.empty(); ++wait) Sleep(20);
+    for (int wait = 0; wait < 500 && testing::StandInLog::Read(log).exitStatuses.empty(); ++wait)
+        Sleep(20);
     EXPECT_EQ(testing::StandInLog::Read(log).exitStatuses, std::vector<int>{0});
 
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -365,7 +376,8 @@ RECT MarkOnScreen(HWND list, int row, int dpi) {
     RECT client;
     GetClientRect(list, &client);
     const auto height = static_cast<LONG>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
-    RECT mark = win32::Win32ListBox::MarkPlace({0, row * height, client.right, (row + 1) * height}, dpi);
+    RECT mark =
+        win32::Win32ListBox::MarkPlace({0, row * height, client.right, (row + 1) * height}, dpi);
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&mark), 2);
     return mark;
 }
@@ -373,7 +385,8 @@ RECT MarkOnScreen(HWND list, int row, int dpi) {
 bool AllRowsShow(HWND list, int rows, int dpi, RowProgress progress) {
     for (int row = 0; row < rows; ++row) {
         const RECT mark = MarkOnScreen(list, row, dpi);
-        if (!testing::MissingInk(testing::ScreenPixels(mark), mark, ProgressMarkShape(progress)).empty())
+        if (!testing::MissingInk(testing::ScreenPixels(mark), mark, ProgressMarkShape(progress))
+                 .empty())
             return false;
     }
     return true;
@@ -383,7 +396,8 @@ bool AllRowsShow(HWND list, int rows, int dpi, RowProgress progress) {
 TEST_F(RunEndToEndTest, AQuietRunOfFiveScriptsShowsEachRowsProgressAt96And120Dpi) {
     SetEnvironmentVariableW(L"ESSCMD_STANDIN_SECONDS", L"2");
     storeQueue(scripts.size(), 2);
-    ASSERT_EQ(run(Program(VANTREL_REG_EXE) + L" add \"HKCU\\Software\\Dravell\\Kestrim\" /v ShowRunMessages /d 0")
+    ASSERT_EQ(run(Program(VANTREL_REG_EXE) +
+                  L" add \"HKCU\\Software\\Dravell\\Kestrim\" /v ShowRunMessages /d 0")
                   .status,
               0u);
     const int rows = static_cast<int>(scripts.size());
@@ -395,8 +409,9 @@ TEST_F(RunEndToEndTest, AQuietRunOfFiveScriptsShowsEachRowsProgressAt96And120Dpi
         HWND list = GetDlgItem(window, win32::kQueueListId);
         HWND startStop = GetDlgItem(window, win32::CommandId(Command::StartStop));
         const auto screenshot = [&](const std::string& moment) {
-            testing::SaveScreenshot(window, fs::path(VANTREL_SCREENSHOT_DIR) /
-                                                ("quiet-run-" + moment + "-" + std::to_string(dpi) + "dpi.png"));
+            testing::SaveScreenshot(
+                window, fs::path(VANTREL_SCREENSHOT_DIR) /
+                            ("quiet-run-" + moment + "-" + std::to_string(dpi) + "dpi.png"));
         };
         EXPECT_TRUE(AllRowsShow(list, rows, dpi, RowProgress::Waiting)) << dpi;
         PostMessageW(startStop, BM_CLICK, 0, 0);
@@ -408,7 +423,8 @@ TEST_F(RunEndToEndTest, AQuietRunOfFiveScriptsShowsEachRowsProgressAt96And120Dpi
         EXPECT_TRUE(midway) << dpi;
         Sleep(100);  // a tick of the run, which marks the rows
         screenshot("midway");
-        for (int wait = 0; wait < 1000 && !AllRowsShow(list, rows, dpi, RowProgress::Done); ++wait) Sleep(20);
+        for (int wait = 0; wait < 1000 && !AllRowsShow(list, rows, dpi, RowProgress::Done); ++wait)
+            Sleep(20);
         EXPECT_TRUE(AllRowsShow(list, rows, dpi, RowProgress::Done)) << dpi;
         EXPECT_EQ(TextOf(startStop), kFinishedCaption);
         screenshot("finished");

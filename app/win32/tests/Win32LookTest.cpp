@@ -115,11 +115,13 @@ TEST_F(Win32LookTest, ControlsSitWhereTheirTwipsSayInTheirFonts) {
 TEST_F(Win32LookTest, EachRowShowsItsProgressMarkInTheSharedShapeAndColourAndEveryMarkDiffers) {
     std::vector<std::string> entries;
     for (std::size_t row = 0; row < std::size(kEveryRowProgress); ++row)
-        entries.push_back(EntryText(static_cast<int>(row) + 1, "C:\\q\\calc " + std::to_string(row) + ".txt"));
+        entries.push_back(
+            EntryText(static_cast<int>(row) + 1, "C:\\q\\calc " + std::to_string(row) + ".txt"));
     open(entries);
     HWND list = control(kQueueListId);
     for (std::size_t row = 0; row < entries.size(); ++row)
-        window->queueList().setRowProgress(static_cast<int>(row), kEveryRowProgress[row], entries[row]);
+        window->queueList().setRowProgress(static_cast<int>(row), kEveryRowProgress[row],
+                                           entries[row]);
     SetFocus(control(kConcurrencyId));
     ShowPainted(window->handle());
 
@@ -140,11 +142,13 @@ TEST_F(Win32LookTest, EachRowShowsItsProgressMarkInTheSharedShapeAndColourAndEve
         for (int y = mark.top; y < mark.bottom; ++y)
             for (int x = mark.left; x < mark.right; ++x) {
                 look.push_back(shown.at(x, y));
-                const double gridX = (x - mark.left + 0.5) / scale, gridY = (y - mark.top + 0.5) / scale;
-                const bool outside = gridX < box.left - 1 || gridX > box.right + 1 || gridY < box.top - 1 ||
-                                     gridY > box.bottom + 1;
+                const double gridX = (x - mark.left + 0.5) / scale,
+                             gridY = (y - mark.top + 0.5) / scale;
+                const bool outside = gridX < box.left - 1 || gridX > box.right + 1 ||
+                                     gridY < box.top - 1 || gridY > box.bottom + 1;
                 EXPECT_TRUE(!outside || shown.at(x, y) == GetSysColor(COLOR_WINDOW))
-                    << "row " << row << " has ink outside its mark at " << x - mark.left << "," << y - mark.top;
+                    << "row " << row << " has ink outside its mark at " << x - mark.left << ","
+                    << y - mark.top;
             }
         looks.insert(look);
     }
