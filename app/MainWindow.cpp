@@ -18,6 +18,7 @@
 
 #include "about/AboutBox.h"
 #include "about/ProductInfo.h"
+#include "app/DesktopNotification.h"
 #include "app/FocusedRowDelegate.h"
 #include "app/LocalFileDrops.h"
 #include "app/NoCurrentRowFromFocus.h"
@@ -305,6 +306,10 @@ void MainWindow::setEditingEnabled(bool enabled) {
 void MainWindow::setStatus(std::string_view text) { statusLines_[0]->setText(FromUtf8(text)); }
 
 void MainWindow::setRunningText(std::string_view text) { runningLine_->setText(FromUtf8(text)); }
+
+void MainWindow::notifyDesktop(std::string_view text) {
+    ShowDesktopNotification(QStringLiteral("Vantrel"), FromUtf8(text));
+}
 
 void MainWindow::setCommandChecked(Command command, bool checked) {
     checkableActions_.at(command)->setChecked(checked);

@@ -48,6 +48,7 @@ public:
     void setEditingEnabled(bool enabled) override;
     void setStatus(std::string_view text) override;
     void setRunningText(std::string_view text) override;
+    void notifyDesktop(std::string_view text) override;
     void setLaunchTimerOn(bool on) override;
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;

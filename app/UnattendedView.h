@@ -27,6 +27,7 @@ public:
     void setEditingEnabled(bool enabled) override { window_.setEditingEnabled(enabled); }
     void setStatus(std::string_view text) override { window_.setStatus(text); }
     void setRunningText(std::string_view text) override { window_.setRunningText(text); }
+    void notifyDesktop(std::string_view text) override { window_.notifyDesktop(text); }
     ListBox& queueList() override { return window_.queueList(); }
     void setLaunchTimerOn(bool on) override { window_.setLaunchTimerOn(on); }
     void setMonitorTimerOn(bool on) override { window_.setMonitorTimerOn(on); }

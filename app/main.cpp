@@ -2,6 +2,7 @@
 #include <QTimer>
 #include <iostream>
 
+#include "app/EndsWithItsWindow.h"
 #include "app/MainWindow.h"
 #include "app/ProgramStart.h"
 #include "app/SingleInstance.h"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
     if (const std::optional<std::string> refusal = window.load())
         return End(vantrel::CannotRun(*refusal));
     window.show();
+    vantrel::EndsWithItsWindow ending(window);
+    app.installNativeEventFilter(&ending);
     QTimer::singleShot(0, &window, [&window] { window.onShown(); });
     app.exec();
     return window.exitStatus();

@@ -26,6 +26,7 @@ public:
         std::uint64_t seenAs = 0;
 
         bool running() const { return state == RowProgress::Started || state == RowProgress::Running; }
+        bool failed() const { return state == RowProgress::Failed || state == RowProgress::NotShown; }
     };
 
     explicit LaunchTracker(Launcher& launcher) : launcher_(launcher) {}

@@ -7,6 +7,7 @@
 #include "queue/QueueEntry.h"
 #include "queue/ScriptProgress.h"
 #include "run/AtomicFile.h"
+#include "run/RunSummary.h"
 
 namespace vantrel {
 
@@ -16,10 +17,6 @@ std::string Trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
-bool Failed(RowProgress state) {
-    return state == RowProgress::Failed || state == RowProgress::NotShown;
 }
 
 }  // namespace
@@ -66,7 +63,8 @@ void RunController::showPhase(RunPhase phase) {
 }
 
 void RunController::start() {
-    journalProblemTold_ = recordProblemTold_ = false;
+    journalProblemTold_ = recordProblemTold_ = endTold_ = false;
+    durations_ = ScriptDurations::FromJournal(history_.journalFolder());
     stoppedByFailure_ = couldNotStart_ = false;
     view_.setLaunchTimerOn(true);
     showPhase(RunPhase::Running);
@@ -84,7 +82,7 @@ void RunController::finish() {
     // The list, the record and the journal learn when the last scripts end from the monitor's walks.
     if (tracker_.anyRunning()) view_.setMonitorTimerOn(true);
     finishRecordWhenAllEnded();
-    closeWhenDone();
+    endWhenDone();
 }
 
 void RunController::stopOnFailureWhenOneFailed() {
@@ -93,16 +91,21 @@ void RunController::stopOnFailureWhenOneFailed() {
     stop();
 }
 
-void RunController::closeWhenDone() {
-    const bool cameToItsEnd = phase_ == RunPhase::Finished ||
-                              (phase_ == RunPhase::Stopped && (stoppedByFailure_ || couldNotStart_));
-    if (closeWhenDone_ && cameToItsEnd && !tracker_.anyRunning()) view_.closeWindow();
+void RunController::endWhenDone() {
+    const bool finished = phase_ == RunPhase::Finished;
+    const bool cameToItsEnd =
+        finished || (phase_ == RunPhase::Stopped && (stoppedByFailure_ || couldNotStart_));
+    if (!cameToItsEnd || tracker_.anyRunning() || endTold_) return;
+    endTold_ = true;
+    if ((finished || stoppedByFailure_) && tracker_.size() > 0)
+        view_.notifyDesktop(RunSummaryText(tracker_, stoppedByFailure_));
+    if (closeWhenDone_) view_.closeWindow();
 }
 
 int RunController::failedScripts() const {
     int failed = 0;
     for (int id = 0; id < tracker_.size(); ++id)
-        failed += Failed(tracker_.launch(id).state) && !tracker_.launch(id).record.superseded;
+        failed += tracker_.launch(id).failed() && !tracker_.launch(id).record.superseded;
     return failed;
 }
 
@@ -153,7 +156,9 @@ void RunController::checkAndLaunch() {
     followLaunches(walk);
     const std::int32_t running = runningScripts(walk);
     showRunning(running);
-    if (running < concurrency_) launchNextScript();
+    showStatus();
+    // A failure just seen may have stopped the run.
+    if (phase_ == RunPhase::Running && running < concurrency_) launchNextScript();
 }
 
 void RunController::launchNextScript() {
@@ -203,7 +208,7 @@ bool RunController::launch(int id, int row) {
                                             "note down, so the run has stopped."
                                       : std::string(error.what()));
         stop();
-        closeWhenDone();
+        endWhenDone();
         return false;
     }
     keepRecord();
@@ -246,8 +251,33 @@ void RunController::showRow(int row) {
 
 void RunController::showStatus() {
     const int failed = failedScripts();
-    view_.setStatus("Scripts Executed:  " + std::to_string(started_) +
-                    (failed > 0 ? "   Scripts Failed:  " + std::to_string(failed) : ""));
+    const std::string status = "Scripts Executed:  " + std::to_string(started_) +
+                               (failed > 0 ? "   Scripts Failed:  " + std::to_string(failed) : "") +
+                               timeLeft();
+    setStatus(status);
+}
+
+void RunController::setStatus(const std::string& text) {
+    // Shown again at every tick, for the time left: the window only hears of a change.
+    if (text != status_) view_.setStatus(status_ = text);
+}
+
+std::string RunController::timeLeft() const {
+    if (phase_ != RunPhase::Running) return {};
+    std::vector<std::string> waiting;
+    for (const ScriptRow& row : state_.scriptTable)
+        if (!row.entryText.empty() && !row.executed()) waiting.push_back(ScriptPath(row.entryText));
+    std::vector<GoingScript> going;
+    for (int id = 0; id < tracker_.size(); ++id) {
+        const LaunchTracker::Launch& launch = tracker_.launch(id);
+        if (launch.running())
+            going.push_back({launch.record.key.scriptPath, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                               wallClock_() - launch.record.startedAt)});
+    }
+    if (waiting.empty() && going.empty()) return {};
+    const std::optional<std::chrono::milliseconds> left =
+        EstimateTimeLeft(waiting, going, concurrency_, durations_);
+    return left ? "   " + TimeLeftText(*left) : std::string();
 }
 
 void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
@@ -263,7 +293,7 @@ void RunController::followLaunches(const std::vector<TopLevelWindow>& walk) {
         showStatus();
         stopOnFailureWhenOneFailed();
         finishRecordWhenAllEnded();
-        closeWhenDone();
+        endWhenDone();
     } else {
         keepRecord();
     }
@@ -323,7 +353,7 @@ void RunController::followCompletions() {
         const LaunchTracker::Launch& launch = tracker_.launch(id);
         ended += !launch.running() && !launch.record.skipped;
     }
-    view_.setStatus("Scripts Completed:  " + std::to_string(ended));
+    setStatus("Scripts Completed:  " + std::to_string(ended));
     if (running == 0) view_.setMonitorTimerOn(false);
 }
 
@@ -344,8 +374,10 @@ std::optional<InterruptedRun> RunController::takeOverInterruptedRun() {
     const RunRecord run{history_.run().runId, history_.run().startedAt, false, tracker_.records()};
     for (const EntryKey& key : EntryKeys(texts)) interrupted.entriesStarted += LaunchFor(run, key) != nullptr;
     interrupted.entries = static_cast<int>(texts.size());
-    if (interrupted.entriesStarted == interrupted.entries && interrupted.stillRunning == 0) {
-        // It ran to its end after all; only its record was left open.
+    const bool allOrNoneStarted =
+        interrupted.entriesStarted == interrupted.entries || interrupted.entriesStarted == 0;
+    if (allOrNoneStarted && interrupted.stillRunning == 0) {
+        // It ran to its end after all, or never began: resuming would change nothing.
         keepJournal();
         giveUpInterruptedRun();
         return std::nullopt;

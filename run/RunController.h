@@ -13,6 +13,7 @@
 #include "run/ReentryGuard.h"
 #include "run/RunHistory.h"
 #include "run/RunView.h"
+#include "run/TimeLeft.h"
 #include "run/WindowList.h"
 #include "run/WindowTitleSearch.h"
 
@@ -152,6 +153,7 @@ private:
     void showRow(int row);
     void showProgress(int id);
     void showStatus();
+    void setStatus(const std::string& text);
     void showRunning(std::int32_t running);
     /// Saves the record or the journal; a failure is told once per run.
     void keepRecord();
@@ -159,7 +161,11 @@ private:
     void showProblems();
     void finishRecordWhenAllEnded();
     void stopOnFailureWhenOneFailed();
-    void closeWhenDone();
+    /// Once the run has come to its end and its scripts have ended: the
+    /// desktop is told, and the window closes when it is to.
+    void endWhenDone();
+    /// The estimate of the time left, with a blank before it, or nothing.
+    std::string timeLeft() const;
     int failedScripts() const;
 
     ProgramState& state_;
@@ -176,6 +182,10 @@ private:
     bool messagesShown_ = true;
     bool stopOnFailure_ = false;
     bool closeWhenDone_ = false;
+    bool endTold_ = false;
+    /// Of earlier runs, read at each start, for the time left.
+    ScriptDurations durations_;
+    std::string status_;
     /// Why the run stopped without a person's click.
     bool stoppedByFailure_ = false;
     bool couldNotStart_ = false;

@@ -41,6 +41,7 @@ public:
     /// yet (with `unended` true, of those still running too, without an end),
     /// then the record. Throws JournalError or FileWriteError.
     void journal(LaunchTracker& tracker, bool unended = false);
+    const std::filesystem::path& journalFolder() const { return journal_.folder(); }
 
 private:
     RunRecordFile record_;

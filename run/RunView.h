@@ -35,6 +35,9 @@ public:
     virtual void setLaunchTimerOn(bool on) = 0;
     /// The completion monitor.
     virtual void setMonitorTimerOn(bool on) = 0;
+    /// Tells the desktop, through its notification service where it has one,
+    /// and nothing otherwise.
+    virtual void notifyDesktop(std::string_view text) = 0;
     /// Closes the main window, which ends the program.
     virtual void closeWindow() = 0;
 };

@@ -10,7 +10,7 @@ declare -A packages=(
   [build]="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libxcb1-dev libxcb-icccm4-dev libxcb-ewmh-dev"
   [run]="xterm xfonts-base fonts-dejavu-core fonts-liberation"
   [bench]="wmctrl xdotool x11-utils"
-  [test]="clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xfonts-base openbox xterm xdotool imagemagick g++-mingw-w64-x86-64-posix wine wine64 fonts-wine wixl msitools googletest"
+  [test]="dbus-daemon clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xfonts-base openbox xterm xdotool imagemagick g++-mingw-w64-x86-64-posix wine wine64 fonts-wine wixl msitools googletest"
 )
 
 wanted=()

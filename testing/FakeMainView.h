@@ -30,6 +30,7 @@ public:
     bool launchTimerOn = false;
     bool monitorTimerOn = false;
     bool closed = false;
+    std::vector<std::string> desktopNotices;
     int aboutBoxes = 0;
     std::vector<std::string> openedFiles;
     bool filesOpen = true;
@@ -50,6 +51,7 @@ public:
     void setEditingEnabled(bool enabled) override { editingEnabled = enabled; }
     void setStatus(std::string_view text) override { status = text; }
     void setRunningText(std::string_view text) override { runningText = text; }
+    void notifyDesktop(std::string_view text) override { desktopNotices.emplace_back(text); }
     void setCommandChecked(Command command, bool checked) override { checkedCommands[command] = checked; }
     void setLaunchTimerOn(bool on) override { launchTimerOn = on; }
     void setMonitorTimerOn(bool on) override { monitorTimerOn = on; }

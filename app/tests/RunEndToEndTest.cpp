@@ -14,6 +14,7 @@
 #include "app/MainWindow.h"
 #include "app/UserProgram.h"
 #include "queue/QueueEntry.h"
+#include "testing/FileBytes.h"
 #include "testing/JournalLines.h"
 #include "testing/MessageBoxAnswerer.h"
 #include "testing/StandInLog.h"
@@ -111,6 +112,17 @@ void SaveScreenshot(QWidget& window, const QString& name) {
     EXPECT_TRUE(folder.mkpath(".") && window.grab().save(folder.filePath(name + ".png"))) << name.toStdString();
 }
 
+/// Whether the row's mark has red in it, as the marks of failed scripts have.
+bool MarkIsRed(QListWidgetItem& row) {
+    const QImage mark = row.icon().pixmap(16, 16).toImage();
+    for (int y = 0; y < mark.height(); ++y)
+        for (int x = 0; x < mark.width(); ++x) {
+            const QColor pixel = mark.pixelColor(x, y);
+            if (pixel.alpha() > 128 && pixel.red() > 150 && pixel.green() < 90 && pixel.blue() < 90) return true;
+        }
+    return false;
+}
+
 TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartAndIsJournaled) {
     constexpr double kScriptSeconds = 3;
     setenv("ESSCMD_STANDIN_SECONDS", "3", 1);
@@ -121,7 +133,8 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     std::filesystem::create_directories(folder);
     for (int i = 1; i <= 10; ++i) {
         const std::filesystem::path script = folder / ("night calc " + std::to_string(i) + ".txt");
-        std::ofstream(script) << "LOGIN\nRUNCALC\nLOGOUT\n";
+        // The fourth fails, as a calculation whose last command went wrong does.
+        std::ofstream(script) << "LOGIN\nRUNCALC\nLOGOUT\n" << (i == 4 ? "STANDIN-EXIT 3\n" : "");
         ten.push_back(script.string());
         store->createKey(std::string(kQueueRecordKeyPath) + "\\" + EntryText(i, script.string()));
     }
@@ -138,15 +151,21 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     QTest::mouseClick(run, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return RowsWhoseTooltipHas(*list, "Running since") == 3; }, 30000));
     SaveScreenshot(window, "quiet-run-first-three");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return RowsWhoseTooltipHas(*list, "Done:") >= 4; }, 60000));
-    SaveScreenshot(window, "quiet-run-midway");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RowsWhoseTooltipHas(*list, "Failed:") == 1; }, 60000));
+    SaveScreenshot(window, "quiet-run-midway-one-failed");
     EXPECT_TRUE(QTest::qWaitFor([&] { return run->text() == "Finished, Start Again"; }, 120000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return RowsWhoseTooltipHas(*list, "Done:") == 10; }, 60000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RowsWhoseTooltipHas(*list, "Done:") == 9; }, 60000));
     SaveScreenshot(window, "quiet-run-finished");
+    EXPECT_NE(list->item(3)->toolTip().indexOf("Failed: exit status 3"), -1) << list->item(3)->toolTip().toStdString();
+    EXPECT_TRUE(MarkIsRed(*list->item(3)));
+    EXPECT_FALSE(MarkIsRed(*list->item(2)));
+    EXPECT_EQ(window.findChild<QLabel*>("lblStatus_0")->text(), "Scripts Executed:  10   Scripts Failed:  1");
 
     EXPECT_TRUE(answerer.seen.empty()) << answerer.texts().front();
     const StandInLog ran = StandInLog::Read(log);
-    EXPECT_EQ(ran.exitStatuses, std::vector<int>(10, 0));
+    std::vector<int> statuses = ran.exitStatuses;
+    std::sort(statuses.begin(), statuses.end());
+    EXPECT_EQ(statuses, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 3}));
     EXPECT_LE(ran.mostAtOnce, 3);
     const std::vector<Strings> lines = JournalLines(home.path() / "state" / "vantrel");
     ASSERT_EQ(lines.size(), 10u);
@@ -154,8 +173,9 @@ TEST_F(RunEndToEndTest, AQuietRunOfTenScriptsThreeAtATimeNeedsNoClickAfterStartA
     for (const Strings& line : lines) {
         ASSERT_EQ(line.size(), 8u);
         journaled.push_back(line[1]);
-        EXPECT_EQ(line[6], "0") << line[1];
-        EXPECT_TRUE(std::filesystem::is_regular_file(line[7])) << line[7];
+        EXPECT_EQ(line[6], line[1] == ten[3] ? "3" : "0") << line[1];
+        // The client's output, its only account of what went wrong, is in the log.
+        EXPECT_NE(testing::ReadBytes(line[7]).find("Local>RUNCALC"), std::string::npos) << line[7];
         EXPECT_EQ(line[0], EntryText(std::stoi(line[0]), line[1]));
         EXPECT_FALSE(line[3].empty() || line[4].empty()) << line[1];
         // A script cannot end before the stand-in's run time, and nothing here takes a minute.

@@ -333,6 +333,7 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (core_.onCloseRequested()) DestroyWindow(window);
             return 0;
         case WM_DESTROY:
+            tray_.reset();
             PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY:
@@ -458,6 +459,11 @@ void Win32MainWindow::setStatus(std::string_view text) {
 
 void Win32MainWindow::setRunningText(std::string_view text) {
     SetWindowTextUtf8(control(kRunningLineId), text);
+}
+
+void Win32MainWindow::notifyDesktop(std::string_view text) {
+    if (!tray_) tray_ = std::make_unique<TrayNotification>(window_);
+    tray_->show(text);
 }
 
 void Win32MainWindow::setCommandChecked(Command command, bool checked) {

@@ -4,6 +4,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "app/Commands.h"
 #include "app/MainWindowLogic.h"
 #include "app/win32/NativeHandles.h"
+#include "app/win32/TrayNotification.h"
 #include "app/win32/Win32FileChooser.h"
 #include "app/win32/Win32ListBox.h"
 
@@ -69,6 +71,7 @@ public:
     void setEditingEnabled(bool enabled) override;
     void setStatus(std::string_view text) override;
     void setRunningText(std::string_view text) override;
+    void notifyDesktop(std::string_view text) override;
     void setLaunchTimerOn(bool on) override;
     void setMonitorTimerOn(bool on) override;
     void closeWindow() override;
@@ -109,6 +112,8 @@ private:
     void setTimerOn(UINT_PTR timer, UINT intervalMs, bool on);
 
     HWND window_ = nullptr;
+    /// Made when the desktop is first told something; gone with the window.
+    std::unique_ptr<TrayNotification> tray_;
     int dpi_;
     double twipsPerPixel_;
     OwnedFont boldFont_;

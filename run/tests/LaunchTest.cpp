@@ -243,17 +243,29 @@ TEST(StandInTest, RunsTheScriptPrintingEachCommandAndEndsWithTheStatusAsked) {
         EXPECT_EQ(ended, status) << output;
         EXPECT_EQ(output, StandInOutput(script, {"LOGIN \"essbase01\";", "LOGOUT;"}));
     }
+    // A script's own status line wins over the environment's and is no command.
+    std::ofstream(script, std::ios::app) << "\nSTANDIN-EXIT 4\r\n";
+    const auto [ended, output] = RunStandIn(script, "3");
+    EXPECT_EQ(ended, 4) << output;
+    EXPECT_EQ(output, StandInOutput(script, {"LOGIN \"essbase01\";", "LOGOUT;"}));
 }
 
 TEST(StandInTest, FailuresAreNamedAndEndWithStatus2) {
+    testing::TempConfigHome home;
+    const std::string script = (home.path() / "calc.txt").string();
+    std::ofstream(script) << "LOGIN;\n";
+    const std::string badLine = (home.path() / "bad line.txt").string();
+    std::ofstream(badLine) << "LOGIN;\nSTANDIN-EXIT 1e3\n";
     const struct {
         std::string script, exitStatus, message;
     } cases[] = {
         {"-calc.txt", "", "unknown option: -calc.txt"},
         {"/nonexistent/calc q1.txt", "", "script file not found: /nonexistent/calc q1.txt"},
         {"/nonexistent/calc q1.txt", "3", "script file not found"},
-        {"/dev/null", "256", "ESSCMD_STANDIN_EXIT must be an exit status from 0 to 255"},
-        {"/dev/null", "x", "ESSCMD_STANDIN_EXIT must be an exit status from 0 to 255"},
+        {"/dev/null", "", "not a script file: /dev/null"},
+        {script, "256", "exit status (ESSCMD_STANDIN_EXIT or STANDIN-EXIT) must be from 0 to 255, not \"256\""},
+        {script, "x", "must be from 0 to 255, not \"x\""},
+        {badLine, "", "must be from 0 to 255, not \"1e3\""},
     };
     for (const auto& [script, exitStatus, message] : cases) {
         const auto [status, output] = RunStandIn(script, exitStatus);

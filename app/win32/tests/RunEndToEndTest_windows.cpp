@@ -248,7 +248,7 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheR
             }
         Sleep(20);
     }
-    ASSERT_EQ(TextOf(startStop), kFinishedCaption);
+    ASSERT_EQ(TextOf(startStop), kFinishedCaption) << ::testing::PrintToString(boxes);
     for (int wait = 0; wait < 500 && testing::StandInLog::Read(log).exitStatuses.size() < 3; ++wait)
         Sleep(20);
 
