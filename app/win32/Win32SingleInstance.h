@@ -11,7 +11,7 @@
 namespace vantrel::win32 {
 
 /// Keeps Vantrel to one window per user. The first start holds a mutex named
-/// for the user in the session's namespace; a later start hands its request
+/// for the user in the logon's own namespace; a later start hands its request
 /// to the running window (WM_COPYDATA, UTF-8 text), which comes forward and
 /// sends its answer back to the window named in the request's wParam.
 class SingleInstance {

@@ -225,6 +225,8 @@ protected:
 };
 
 TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheRunFinishes) {
+    // Long enough that the second starts, its boxes answered, while the first still runs.
+    SetEnvironmentVariableW(L"ESSCMD_STANDIN_SECONDS", L"2");
     storeQueue(3, 2);
     HWND window = startVantrel();
     ASSERT_NE(window, nullptr);
