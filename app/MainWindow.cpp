@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 
 #include "about/AboutBox.h"
@@ -48,6 +49,22 @@ QFont MsSansSerif(QFont::Weight weight) {
     return font;
 }
 
+QKeySequence KeySequence(const KeyChord& chord) {
+    const std::pair<Key, Qt::Key> keys[] = {
+        {Key::Delete, Qt::Key_Delete}, {Key::Insert, Qt::Key_Insert}, {Key::Up, Qt::Key_Up},
+        {Key::Down, Qt::Key_Down},     {Key::F10, Qt::Key_F10},       {Key::Menu, Qt::Key_Menu},
+        {Key::S, Qt::Key_S},
+    };
+    const std::pair<KeyModifier, Qt::KeyboardModifier> modifiers[] = {
+        {kShift, Qt::ShiftModifier}, {kCtrl, Qt::ControlModifier}, {kAlt, Qt::AltModifier}};
+    Qt::KeyboardModifiers held;
+    for (const auto& [modifier, qtModifier] : modifiers)
+        if (chord.modifiers & modifier) held |= qtModifier;
+    for (const auto& [key, qtKey] : keys)
+        if (key == chord.key) return QKeySequence(QKeyCombination(held, qtKey));
+    return {};
+}
+
 QIcon ProgramIcon() {
     QIcon icon;
     for (const char* file : {":/icons/vantrel-16.png", ":/icons/vantrel-32.png"})
@@ -70,6 +87,7 @@ MainWindow::MainWindow(const ProgramParts& parts)
     createQueueListMenu();
     applyLook();
     connectEvents();
+    bindKeys();
 }
 
 void MainWindow::createControls() {
@@ -151,17 +169,25 @@ void MainWindow::createMenus() {
 }
 
 void MainWindow::createQueueListMenu() {
-    auto* menu = Named(new QMenu(this), "mnuQueueList");
+    queueListMenu_ = Named(new QMenu(this), "mnuQueueList");
     for (const CommandInfo& info : kCommands) {
         if (info.offeredIn != CommandPlace::QueueListMenu) continue;
-        QAction* action = Named(menu->addAction(FromUtf8(info.caption)), std::string(info.objectName).c_str());
+        QAction* action = Named(queueListMenu_->addAction(FromUtf8(info.caption)),
+                                std::string(info.objectName).c_str());
         connect(action, &QAction::triggered, this, [this, &info] { core_.onCommand(info.command); });
     }
-    // The right button, the menu key and Shift+F10 all ask for it.
     queueListWidget_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(queueListWidget_, &QWidget::customContextMenuRequested, this, [this, menu](const QPoint& at) {
-        menu->exec(queueListWidget_->viewport()->mapToGlobal(at));
+    connect(queueListWidget_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        queueListMenu_->exec(queueListWidget_->viewport()->mapToGlobal(at));
     });
+}
+
+void MainWindow::showQueueListMenuByCurrentRow() {
+    // Asked for from the keyboard, the menu opens by the row with the focus.
+    const QListWidgetItem* current = queueListWidget_->currentItem();
+    const QPoint at =
+        current ? queueListWidget_->visualItemRect(current).bottomLeft() : QPoint(0, 0);
+    queueListMenu_->exec(queueListWidget_->viewport()->mapToGlobal(at));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -185,6 +211,22 @@ void MainWindow::connectEvents() {
     new LocalFileDrops(*queueListWidget_->viewport(),
                        [this](const std::vector<std::string>& paths) { core_.onFilesDropped(paths); });
     new NoCurrentRowFromFocus(*queueListWidget_);
+}
+
+void MainWindow::bindKey(const KeyChord& chord, const std::function<void()>& action) {
+    const bool onList = chord.scope == KeyScope::QueueList;
+    QWidget* owner = onList ? static_cast<QWidget*>(queueListWidget_) : this;
+    auto* shortcut = new QShortcut(KeySequence(chord), owner);
+    shortcut->setContext(onList ? Qt::WidgetShortcut : Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, action);
+}
+
+void MainWindow::bindKeys() {
+    for (const CommandInfo& info : kCommands)
+        if (info.key.key != Key::None)
+            bindKey(info.key, [this, command = info.command] { core_.onCommand(command); });
+    for (const KeyChord& chord : kQueueListMenuKeys)
+        bindKey(chord, [this] { showQueueListMenuByCurrentRow(); });
 }
 
 void MainWindow::applyLook() {
@@ -216,8 +258,7 @@ std::string MainWindow::answerAnotherStart(const std::string& request) {
     showNormal();
     raise();
     activateWindow();
-    if (request != "start") return {};
-    return core_.onStartRequested().value_or("the run has started");
+    return core_.answerLaterStart(request);
 }
 
 bool MainWindow::openFile(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <map>
 
 #include "app/MainWindowLogic.h"
@@ -15,6 +16,7 @@
 class QAction;
 class QComboBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
@@ -34,7 +36,7 @@ public:
     void onShown() { core_.onWindowShown(); }
     int exitStatus() const { return core_.exitStatus(); }
     /// Comes to the front for a later start of the program and answers its
-    /// request ("start" starts the run, when it can).
+    /// request (MainWindowLogic::answerLaterStart).
     std::string answerAnotherStart(const std::string& request);
 
     /// Replaces the file dialogs of the queue commands (the window's own by default).
@@ -72,6 +74,10 @@ private:
     void createMenus();
     void applyLook();
     void connectEvents();
+    void showQueueListMenuByCurrentRow();
+    /// The command table's keys, on the list or the whole window.
+    void bindKeys();
+    void bindKey(const KeyChord& chord, const std::function<void()>& action);
     QPushButton* button(Command command) const { return buttons_.at(command); }
     /// A modal box titled with the product name, its text shown as plain text.
     int showMessageBox(QMessageBox::Icon icon, const std::string& text,
@@ -90,6 +96,7 @@ private:
     QLabel* runningLine_;
     std::map<Command, QPushButton*> buttons_;
     std::map<Command, QAction*> checkableActions_;
+    QMenu* queueListMenu_ = nullptr;
     QTimer launchTimer_;
     QTimer completionTimer_;
 

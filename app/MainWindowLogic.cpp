@@ -152,7 +152,12 @@ void MainWindowLogic::onWindowShown() {
     if (options_.start) run_.onStartStopClicked();
 }
 
-std::optional<std::string> MainWindowLogic::onStartRequested() {
+std::string MainWindowLogic::answerLaterStart(std::string_view request) {
+    if (request != kStartRunRequest) return {};
+    return startRequested().value_or("the run has started");
+}
+
+std::optional<std::string> MainWindowLogic::startRequested() {
     switch (run_.phase()) {
         case RunPhase::Running: return "a run is going on already";
         case RunPhase::Finished:

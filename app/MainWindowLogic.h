@@ -11,6 +11,7 @@
 #include "app/Commands.h"
 #include "app/MainView.h"
 #include "app/ProgramOptions.h"
+#include "app/ProgramStart.h"
 #include "app/UnattendedView.h"
 #include "queue/FileChooser.h"
 #include "queue/ProgramState.h"
@@ -71,9 +72,10 @@ public:
     std::optional<std::string> load();
     /// The window is up: a run asked for on the command line starts.
     void onWindowShown();
-    /// A later start of the program asks for the run to start, as --start
-    /// would: it starts when no run goes on; otherwise why not.
-    std::optional<std::string> onStartRequested();
+    /// A later start of the program hands over its request (kStartRunRequest
+    /// or kComeForwardRequest); the answer goes back to it: empty when the
+    /// window only comes forward, else whether the run started, or why not.
+    std::string answerLaterStart(std::string_view request);
     /// The status the program ends with.
     int exitStatus() const;
 
@@ -101,6 +103,8 @@ private:
     void restoreChoices(StartUpFallbacks& fallbacks);
     /// Offers to resume a run the last program run left unfinished.
     void offerResume();
+    /// The run starts as --start would start it, when no run goes on; otherwise why not.
+    std::optional<std::string> startRequested();
     void openLogOfSelection();
     bool chosen(Command choice) const { return choices_.at(choice); }
     /// Applies an on/off choice of the Options menu, without storing it.

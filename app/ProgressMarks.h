@@ -7,7 +7,7 @@
 namespace vantrel {
 
 /// The small mark a queue row shows for its script's progress, drawn rather
-/// than taken from a theme, so that every desktop shows the same five.
+/// than taken from a theme, so that every desktop shows the same marks.
 QIcon ProgressMark(RowProgress progress);
 
 }  // namespace vantrel

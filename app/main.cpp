@@ -2,53 +2,45 @@
 #include <QTimer>
 #include <iostream>
 
-#include "about/ProductInfo.h"
 #include "app/EndsWithItsWindow.h"
 #include "app/MainWindow.h"
+#include "app/ProgramStart.h"
 #include "app/SingleInstance.h"
 #include "app/UserProgram.h"
 #include "run/WindowList.h"
 
 namespace {
 
-constexpr int kUsageError = 2;
-constexpr int kCannotRun = 3;
-
 std::vector<std::string> Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
-int Refuse(const std::string& why, int status) {
-    std::cerr << "vantrel: " << why << "\n";
-    return status;
+int End(const vantrel::ProgramEnd& end) {
+    std::cout << end.output << std::flush;
+    std::cerr << end.errors << std::flush;
+    return end.status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const vantrel::ParsedOptions parsed = vantrel::ParseProgramOptions(Arguments(argc, argv));
-    if (!parsed.options) return Refuse(parsed.refusal + "\n\n" + vantrel::UsageText(), kUsageError);
-    const vantrel::ProgramOptions& options = *parsed.options;
-    if (options.help) return std::cout << vantrel::UsageText(), 0;
-    if (options.version) return std::cout << "Vantrel " << vantrel::product::kVersionText << "\n", 0;
+    const vantrel::ProgramStart start(Arguments(argc, argv));
+    if (start.endsAtOnce()) return End(*start.endsAtOnce());
     // The toolkit would abort, advising a reinstall, where no display answers.
-    if (const std::optional<std::string> why = vantrel::DesktopUnreachable()) return Refuse(*why, kCannotRun);
+    if (const std::optional<std::string> why = vantrel::DesktopUnreachable())
+        return End(vantrel::CannotRun(*why));
 
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     vantrel::SingleInstance instance;
-    if (const std::optional<std::string> answer = instance.claim(options.start && !options.exitWhenDone ? "start" : "show")) {
-        if (options.exitWhenDone)
-            return Refuse("Vantrel runs already on this desktop, and its window belongs to the person using it; "
-                          "a run that ends Vantrel when done cannot be handed to it.",
-                          kCannotRun);
-        if (!answer->empty()) std::cerr << "vantrel: " << *answer << "\n";
-        return 0;
-    }
-    vantrel::UserProgram program(options);
+    if (const std::optional<std::string> answer =
+            instance.claim(std::string(start.requestForRunningProgram())))
+        return End(start.handedOver(*answer));
+    vantrel::UserProgram program(start.options());
     vantrel::MainWindow window(program.parts());
     instance.setHandler([&window](const std::string& request) { return window.answerAnotherStart(request); });
-    if (const std::optional<std::string> refusal = window.load()) return Refuse(*refusal, kCannotRun);
+    if (const std::optional<std::string> refusal = window.load())
+        return End(vantrel::CannotRun(*refusal));
     window.show();
     vantrel::EndsWithItsWindow ending(window);
     app.installNativeEventFilter(&ending);

@@ -110,9 +110,14 @@ private:
     HWND answered_ = nullptr;
 };
 
+/// Looks at a message before it is dispatched, as a program's message loop
+/// does for its keys; true when it needs no more handling.
+using MessageFilter = std::function<bool(MSG&)>;
+
 /// Handles this thread's messages until `done` says so or `timeoutMs` pass;
 /// whether `done` came true.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000,
+                      const MessageFilter& filter = {}) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     while (!done()) {
         if (GetTickCount64() > end) return false;
@@ -120,6 +125,7 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) continue;  // the closed main window's
+            if (filter && filter(message)) continue;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

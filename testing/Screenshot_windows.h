@@ -58,39 +58,78 @@ inline std::string StoredZlib(const std::string& raw) {
 
 }  // namespace png
 
-/// Saves what the screen shows inside `window`'s frame as a PNG file.
-inline void SaveScreenshot(HWND window, const std::filesystem::path& file) {
+/// What the screen shows in a rectangle, pixel by pixel.
+class ScreenPixels {
+public:
+    /// Captures `area`, in screen coordinates.
+    explicit ScreenPixels(const RECT& area)
+        : area_(area),
+          width_(area.right - area.left),
+          height_(area.bottom - area.top),
+          bgra_(static_cast<std::size_t>(width_) * height_ * 4) {
+        const win32::ScreenDc screen;
+        const win32::OwnedMemoryDc memory(CreateCompatibleDC(screen.get()));
+        const win32::OwnedBitmap bitmap(CreateCompatibleBitmap(screen.get(), width_, height_));
+        {
+            const win32::Selection selected(memory.get(), bitmap.get());
+            BitBlt(memory.get(), 0, 0, width_, height_, screen.get(), area.left, area.top, SRCCOPY);
+        }
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        GetDIBits(memory.get(), bitmap.get(), 0, height_, bgra_.data(), &info, DIB_RGB_COLORS);
+    }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    /// The colour at a point of the screen; black outside the area.
+    COLORREF at(int x, int y) const {
+        x -= area_.left;
+        y -= area_.top;
+        if (x < 0 || y < 0 || x >= width_ || y >= height_) return RGB(0, 0, 0);
+        const unsigned char* pixel = &bgra_[(static_cast<std::size_t>(y) * width_ + x) * 4];
+        return RGB(pixel[2], pixel[1], pixel[0]);
+    }
+
+private:
+    RECT area_;
+    int width_, height_;
+    std::vector<unsigned char> bgra_;
+};
+
+/// Has `window` and its children paint now, and waits until the screen shows it.
+inline void ShowPainted(HWND window) {
     // Painting waits for an idle message loop; the picture must not.
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // Wine hands what was painted to the X server when the thread next waits.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, 0);
+}
+
+/// Where a window's client area lies on the screen.
+inline RECT ClientOnScreen(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+}
+
+/// Saves what the screen shows inside `window`'s frame as a PNG file.
+inline void SaveScreenshot(HWND window, const std::filesystem::path& file) {
+    ShowPainted(window);
     RECT frame;
     GetWindowRect(window, &frame);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    const win32::ScreenDc screen;
-    const win32::OwnedMemoryDc memory(CreateCompatibleDC(screen.get()));
-    const win32::OwnedBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
-    HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, width, height, screen.get(), frame.left, frame.top, SRCCOPY);
-    SelectObject(memory.get(), previous);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
-    GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-
+    const ScreenPixels shown(frame);
     std::string raw;
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < shown.height(); ++y) {
         raw += '\0';  // no filter
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* bgra = &pixels[(static_cast<std::size_t>(y) * width + x) * 4];
-            raw += {static_cast<char>(bgra[2]), static_cast<char>(bgra[1]),
-                    static_cast<char>(bgra[0])};
+        for (int x = 0; x < shown.width(); ++x) {
+            const COLORREF pixel = shown.at(frame.left + x, frame.top + y);
+            raw += {static_cast<char>(GetRValue(pixel)), static_cast<char>(GetGValue(pixel)),
+                    static_cast<char>(GetBValue(pixel))};
         }
     }
     std::string header;
-    png::PutBigEndian(header, static_cast<std::uint32_t>(width));
-    png::PutBigEndian(header, static_cast<std::uint32_t>(height));
+    png::PutBigEndian(header, static_cast<std::uint32_t>(shown.width()));
+    png::PutBigEndian(header, static_cast<std::uint32_t>(shown.height()));
     header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, true colour, no interlace
     std::string out = "\x89PNG\r\n\x1a\n";
     png::PutChunk(out, "IHDR", header);

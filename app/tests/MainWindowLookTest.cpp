@@ -4,9 +4,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <set>
 
 #include "about/AboutBox.h"
+#include "app/ProgressMarks.h"
 #include "testing/MainWindowFixture.h"
+#include "testing/MarkProbes.h"
 
 namespace vantrel::testing {
 namespace {
@@ -26,6 +29,43 @@ const std::pair<const char*, QRect> kShownControlTwips[] = {
     {"lblStatus_1", {240, 3840, 4815, 255}}, {"lblStatus_2", {240, 4200, 4815, 255}}};
 
 using MainWindowLookTest = MainWindowFixture;
+
+// The same description the Windows list draws from, drawn smoothly: each
+// stroke carries its colour, nothing lies outside the mark, no two look alike.
+TEST(ProgressMarkTest, EachMarkIsDrawnInItsSharedShapeAndColourAndEveryMarkDiffers) {
+    std::set<std::vector<QRgb>> looks;
+    for (const RowProgress progress : kEveryRowProgress) {
+        const QImage drawn = ProgressMark(progress).pixmap(kMarkGrid, kMarkGrid).toImage();
+        ASSERT_EQ(drawn.size(), QSize(kMarkGrid, kMarkGrid));
+        const MarkShape shape = ProgressMarkShape(progress);
+        const auto inkedAt = [&](int x, int y) {
+            const QColor pixel = drawn.pixelColor(x, y);
+            return pixel.alpha() > 128 && std::abs(pixel.red() - shape.colour.red) < 40 &&
+                   std::abs(pixel.green() - shape.colour.green) < 40 &&
+                   std::abs(pixel.blue() - shape.colour.blue) < 40;
+        };
+        for (const GridPoint& point : InkedPoints(shape)) {
+            bool inked = false;
+            for (const int x : {static_cast<int>(point.x - 0.5), static_cast<int>(point.x)})
+                for (const int y : {static_cast<int>(point.y - 0.5), static_cast<int>(point.y)})
+                    inked = inked || inkedAt(x, y);
+            EXPECT_TRUE(inked) << static_cast<int>(progress) << " at " << point.x << "," << point.y;
+        }
+        const GridBox box = InkBox(shape);
+        std::vector<QRgb> look;
+        for (int y = 0; y < kMarkGrid; ++y)
+            for (int x = 0; x < kMarkGrid; ++x) {
+                look.push_back(drawn.pixel(x, y));
+                const bool outside =
+                    x + 1 < box.left || x > box.right || y + 1 < box.top || y > box.bottom;
+                EXPECT_TRUE(!outside || drawn.pixelColor(x, y).alpha() == 0)
+                    << static_cast<int>(progress) << " has ink outside its mark at " << x << ","
+                    << y;
+            }
+        looks.insert(look);
+    }
+    EXPECT_EQ(looks.size(), std::size(kEveryRowProgress)) << "two states look the same";
+}
 
 // ctest runs this with QT_FONT_DPI at 96, and once more at 120.
 TEST_F(MainWindowLookTest, ShownControlsSitWhereTheirTwipsSay) {

@@ -1,5 +1,7 @@
 #include <QAction>
+#include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 
 #include "testing/FileBytes.h"
 #include "testing/MainWindowFixture.h"
@@ -90,6 +92,78 @@ TEST_F(QueueEditingWindowTest, AnEntryNameThatIsNotUtf8KeepsItsKeyWhenMovedOrRem
     click("cmdRemove");
     EXPECT_EQ(store->subKeys(kQueueRecordKeyPath), (Texts{"01-/s/b", "02-/s/c"}));
     EXPECT_EQ(rows(), (Texts{"01-/s/b", "02-/s/c"}));
+}
+
+/// The items of the pop-up menu `open` brings up, which is then closed as
+/// Escape would close it; empty when none comes up.
+Texts PopupMenuItems(const std::function<void()>& open) {
+    Texts items;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&items] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr || !menu->isVisible()) return;
+        for (const QAction* action : menu->actions()) items.push_back(action->text().toStdString());
+        menu->close();
+    });
+    look.start(20);
+    open();
+    return items;
+}
+
+TEST_F(QueueEditingWindowTest, EachKeyGivesItsCommandWhereItActs) {
+    store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
+    open({"01-/s/a", "02-/s/b", "03-/s/c"});
+    chooser.scriptFiles = {"/s/added.txt"};
+    MessageBoxAnswerer answerer;
+    QWidget* concurrency = control("cboCalcs");
+    clickRow(0);
+    struct Press {
+        const char* what;
+        QWidget* focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers held;
+        Texts rows;
+    };
+    const Press presses[] = {
+        {"Alt+Down", list, Qt::Key_Down, Qt::AltModifier, {"01-/s/b", "02-/s/a*", "03-/s/c"}},
+        {"Alt+Up", list, Qt::Key_Up, Qt::AltModifier, {"01-/s/a*", "02-/s/b", "03-/s/c"}},
+        {"Delete off the list",
+         concurrency,
+         Qt::Key_Delete,
+         Qt::NoModifier,
+         {"01-/s/a*", "02-/s/b", "03-/s/c"}},
+        {"Delete", list, Qt::Key_Delete, Qt::NoModifier, {"01-/s/b", "02-/s/c"}},
+        {"Insert",
+         concurrency,
+         Qt::Key_Insert,
+         Qt::NoModifier,
+         {"01-/s/b", "02-/s/c", "03-/s/added.txt"}},
+    };
+    for (const Press& each : presses) {
+        each.focus->setFocus();
+        QTest::keyClick(each.focus, each.key, each.held);
+        EXPECT_EQ(rows(), each.rows) << each.what;
+    }
+    EXPECT_EQ(answerer.texts(), Texts{"Are you sure you want to remove 01-/s/a?"});
+
+    const Texts listMenu{"Run Again", "Skip", "Open Log"};
+    list->setFocus();
+    EXPECT_EQ(PopupMenuItems([&] { QTest::keyClick(list, Qt::Key_Menu); }), listMenu) << "menu key";
+    EXPECT_EQ(PopupMenuItems([&] { QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier); }),
+              listMenu)
+        << "Shift+F10";
+    concurrency->setFocus();
+    EXPECT_EQ(PopupMenuItems([&] { QTest::keyClick(concurrency, Qt::Key_Menu); }), Texts{})
+        << "menu key off the list";
+
+    auto* run = window->findChild<QPushButton*>(QStringLiteral("cmdRun"));
+    for (const char* caption : {"Stop", "Start"}) {
+        QTest::keyClick(concurrency, Qt::Key_S, Qt::AltModifier);
+        EXPECT_EQ(run->text().toStdString(), caption);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.started.empty(); }));
+    }
+    EXPECT_EQ(desktop.started.size(), 1u);
+    EXPECT_EQ(answerer.seen.size(), 1u) << "a quiet run asks nothing";
 }
 
 }  // namespace

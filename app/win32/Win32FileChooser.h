@@ -2,15 +2,19 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "queue/FileChooser.h"
 
 namespace vantrel::win32 {
 
-/// The common open and save dialogs, owned by the main window. No title or
-/// starting folder is set, and saving over an existing file asks nothing:
-/// the list simply replaces it.
+/// The common open and save dialogs, owned by the main window. They open in
+/// the folder last chosen from (the user's profile folder the first time); no
+/// title is set, and saving over an existing file asks nothing: the list
+/// simply replaces it.
 class Win32FileChooser final : public FileChooser {
 public:
+    Win32FileChooser();
     void setOwner(HWND owner) { owner_ = owner; }
 
     std::vector<std::string> chooseScriptFiles() override;
@@ -18,7 +22,11 @@ public:
     std::string chooseListFileToSave() override;
 
 private:
+    /// The chosen file, its folder kept for the next dialog.
+    std::string remembered(const std::wstring& file);
+
     HWND owner_ = nullptr;
+    std::wstring folder_;
 };
 
 /// The full paths an open dialog that allows several files returned in its

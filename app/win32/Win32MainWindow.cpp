@@ -12,6 +12,7 @@
 #include "app/FormLayout.h"
 #include "app/win32/Resources.h"
 #include "app/win32/Win32AboutBox.h"
+#include "app/win32/Win32SingleInstance.h"
 #include "app/win32/WindowText.h"
 #include "base/WideText_windows.h"
 
@@ -78,6 +79,39 @@ void RegisterWindowClass(WNDPROC windowProc) {
     RegisterClassExW(&windowClass);
 }
 
+WORD VirtualKey(Key key) {
+    switch (key) {
+        case Key::Delete: return VK_DELETE;
+        case Key::Insert: return VK_INSERT;
+        case Key::Up: return VK_UP;
+        case Key::Down: return VK_DOWN;
+        case Key::F10: return VK_F10;
+        case Key::Menu: return VK_APPS;
+        case Key::S: return 'S';
+        case Key::None: break;
+    }
+    return 0;
+}
+
+ACCEL Accelerator(const KeyChord& chord, int id) {
+    BYTE flags = FVIRTKEY;
+    if (chord.modifiers & kShift) flags |= FSHIFT;
+    if (chord.modifiers & kCtrl) flags |= FCONTROL;
+    if (chord.modifiers & kAlt) flags |= FALT;
+    return {flags, VirtualKey(chord.key), static_cast<WORD>(id)};
+}
+
+/// An accelerator table of the command table's keys that act in `scope`. The
+/// keys of the list's own menu need none: the list box turns them into
+/// WM_CONTEXTMENU, as every Windows control does.
+OwnedAccelerators KeyTable(KeyScope scope) {
+    std::vector<ACCEL> keys;
+    for (const CommandInfo& info : kCommands)
+        if (info.key.key != Key::None && info.key.scope == scope)
+            keys.push_back(Accelerator(info.key, CommandId(info.command)));
+    return OwnedAccelerators(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
+}
+
 std::vector<std::string> DroppedPaths(HDROP drop) {
     std::vector<std::string> paths;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -102,6 +136,7 @@ Win32MainWindow::Win32MainWindow(const ProgramParts& parts)
     createWindow();
     createControls();
     fitClientArea();
+    createKeyTables();
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -159,9 +194,10 @@ void Win32MainWindow::createControls() {
     // Shown, created in tab order.
     HWND list = addControl(
         kQueueListId, L"LISTBOX", L"",
-        kShown | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+        kShown | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+            LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
         kQueueList, bold);
-    queueList_.attach(list);
+    queueList_.attach(list, dpi_);
     DragAcceptFiles(list, TRUE);
     SetWindowSubclass(list, queueListProc, 0, reinterpret_cast<DWORD_PTR>(this));
     createCommandButtons();
@@ -221,7 +257,21 @@ void Win32MainWindow::fitClientArea() {
     SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-void Win32MainWindow::load() { core_.load(); }
+void Win32MainWindow::createKeyTables() {
+    windowKeys_ = KeyTable(KeyScope::Window);
+    queueListKeys_ = KeyTable(KeyScope::QueueList);
+}
+
+bool Win32MainWindow::handleKeyboard(MSG& message) {
+    if (window_ == nullptr) return false;
+    if (message.hwnd == control(kQueueListId) &&
+        TranslateAcceleratorW(window_, queueListKeys_.get(), &message))
+        return true;
+    if ((message.hwnd == window_ || IsChild(window_, message.hwnd)) &&
+        TranslateAcceleratorW(window_, windowKeys_.get(), &message))
+        return true;
+    return IsDialogMessageW(window_, &message);
+}
 
 void Win32MainWindow::show(int showCommand) {
     ShowWindow(window_, showCommand);
@@ -267,6 +317,18 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kDropsArrivedMessage:
             handleDrops();
             return 0;
+        case WM_MEASUREITEM:
+            if (wParam != kQueueListId) break;
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
+                Win32ListBox::RowHeight(boldFont_.get(), dpi_);
+            return TRUE;
+        case WM_DRAWITEM:
+            if (wParam != kQueueListId) break;
+            queueList_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_COPYDATA:
+            return onLaterStart(reinterpret_cast<HWND>(wParam),
+                                *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_CLOSE:
             if (core_.onCloseRequested()) DestroyWindow(window);
             return 0;
@@ -314,9 +376,13 @@ void Win32MainWindow::onTimer(UINT_PTR timer) {
 
 void Win32MainWindow::showQueueListMenu(HWND list, LPARAM where) {
     POINT at{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
-    // The menu key and Shift+F10 give no place: the menu opens at the list's corner.
+    // Asked for from the keyboard, the menu opens by the row with the focus.
     if (where == -1) {
-        at = {0, 0};
+        RECT row{};
+        const int current = queueList_.currentIndex();
+        if (current >= 0)
+            SendMessageW(list, LB_GETITEMRECT, current, reinterpret_cast<LPARAM>(&row));
+        at = {row.left, row.bottom};
         ClientToScreen(list, &at);
     }
     const OwnedMenu menu(CreatePopupMenu());
@@ -347,6 +413,20 @@ void Win32MainWindow::handleDrops() {
     std::vector<std::vector<std::string>> drops;
     drops.swap(pendingDrops_);
     for (const std::vector<std::string>& paths : drops) core_.onFilesDropped(paths);
+}
+
+bool Win32MainWindow::onLaterStart(HWND caller, const COPYDATASTRUCT& data) {
+    const std::optional<std::string> request = LaterStartRequest(data);
+    if (!request) return false;
+    comeForward();
+    AnswerLaterStart(caller, window_, core_.answerLaterStart(*request));
+    return true;
+}
+
+void Win32MainWindow::comeForward() {
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    // A box the window has open comes forward with it.
+    SetForegroundWindow(GetLastActivePopup(window_));
 }
 
 int Win32MainWindow::messageBox(const std::string& text, UINT style) {

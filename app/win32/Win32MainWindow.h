@@ -49,14 +49,21 @@ public:
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
     /// Runs the start-up; call once, before the window is first shown.
-    void load();
+    /// Nothing when the window may show; otherwise why the program cannot run.
+    std::optional<std::string> load() { return core_.load(); }
     void show(int showCommand);
+    /// Call once the window is shown.
+    void onShown() { core_.onWindowShown(); }
+    int exitStatus() const { return core_.exitStatus(); }
     HWND handle() const { return window_; }
     HWND control(int id) const { return GetDlgItem(window_, id); }
     /// Whether the up and down buttons draw their arrows in the symbol font.
     bool arrowsInSymbolFont() const { return arrowsInSymbolFont_; }
     /// Replaces the file dialogs of the queue commands (the window's own by default).
     void setFileChooser(FileChooser& chooser) { core_.setFileChooser(chooser); }
+    /// Gives a key of the command table its command, and moves the focus with
+    /// Tab as a dialog does; true when the message needs no more handling.
+    bool handleKeyboard(MSG& message);
 
     // MainView
     void showNotice(const std::string& text) override;
@@ -89,6 +96,9 @@ private:
     void takeDrop(HDROP drop);
     void showQueueListMenu(HWND list, LPARAM where);
     void handleDrops();
+    /// A later start of the program hands over its request (WM_COPYDATA from `caller`).
+    bool onLaterStart(HWND caller, const COPYDATASTRUCT& data);
+    void comeForward();
 
     void createWindow();
     void createControls();
@@ -96,6 +106,7 @@ private:
     HWND addControl(int id, const wchar_t* windowClass, const wchar_t* text, DWORD style,
                     const TwipRect& place, HFONT font);
     void createMenus();
+    void createKeyTables();
     void fitClientArea();
     int messageBox(const std::string& text, UINT style);
     void setTimerOn(UINT_PTR timer, UINT intervalMs, bool on);
@@ -110,6 +121,9 @@ private:
     OwnedFont arrowFont_;
     bool arrowsInSymbolFont_;
     std::vector<std::vector<std::string>> pendingDrops_;
+    // The command table's keys: those of the whole window, and those of the queue list.
+    OwnedAccelerators windowKeys_;
+    OwnedAccelerators queueListKeys_;
 
     Win32ListBox queueList_;
     Win32FileChooser fileDialogs_;

@@ -1,21 +1,26 @@
-// A whole run as a Windows user sees it, driven from outside the program:
-// vantrel.exe with a queue stored by vantrel-reg.exe, the stand-in esscmd.exe
-// running about a second in each console, two at a time, and every box of
-// the program closed with OK by this driver.
+// vantrel.exe as a Windows user and a scheduler meet it, driven from outside
+// the program: a queue stored by vantrel-reg.exe, the stand-in esscmd.exe
+// running about a second in each console, every box of the program closed
+// with OK by this driver, and what the program prints and its exit status.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <set>
-#include <type_traits>
 
+#include "about/ProductInfo.h"
+#include "app/ProgramOptions.h"
+#include "app/win32/Win32ListBox.h"
 #include "app/win32/Win32MainWindow.h"
 #include "base/WideText_windows.h"
 #include "queue/QueueEntry.h"
+#include "run/OwnedHandle_windows.h"
 #include "run/RunController.h"
+#include "run/RunJournal.h"
 #include "testing/FileBytes.h"
+#include "testing/MarkProbes_windows.h"
+#include "testing/ScreenDpi_windows.h"
 #include "testing/StandInLog.h"
 
 namespace vantrel {
@@ -23,11 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 /// A window's text; asked of the window itself, since another process's
 /// controls keep their text to themselves.
@@ -39,24 +39,50 @@ std::string TextOf(HWND window) {
     return Utf8FromWide(text);
 }
 
-/// Starts a program with this command line and hands back its process.
-OwnedHandle Start(std::wstring commandLine) {
+/// A file a started program writes its standard output or error to.
+OwnedHandle InheritableFile(const fs::path& file) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    return OwnedHandle(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+/// Starts a program with this command line and these standard output and
+/// error handles (none, as a program with a window started from a console
+/// has), and hands back its process.
+OwnedHandle Start(std::wstring commandLine, HANDLE output = nullptr, HANDLE errors = nullptr) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = errors;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process))
         return nullptr;
     const OwnedHandle thread(process.hThread);
     return OwnedHandle(process.hProcess);
 }
 
-DWORD RunToEnd(const std::wstring& commandLine) {
-    const OwnedHandle process = Start(commandLine);
+DWORD StatusAtEnd(HANDLE process, DWORD boundMs) {
     DWORD status = 1;
-    if (process && WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.get(), &status);
+    if (process && WaitForSingleObject(process, boundMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &status);
     return status;
+}
+
+/// The first lines a console shows, without the blanks that fill each line.
+std::vector<std::string> ConsoleLines(HANDLE console, int count) {
+    CONSOLE_SCREEN_BUFFER_INFO buffer{};
+    GetConsoleScreenBufferInfo(console, &buffer);
+    std::vector<std::string> lines;
+    for (SHORT row = 0; row < count; ++row) {
+        std::wstring line(buffer.dwSize.X, L' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(console, line.data(), buffer.dwSize.X, COORD{0, row}, &read);
+        line.erase(line.find_last_not_of(L' ') + 1);
+        lines.push_back(Utf8FromWide(line));
+    }
+    return lines;
 }
 
 /// The top-level windows of one process, or of all when `process` is 0.
@@ -75,6 +101,15 @@ std::vector<HWND> TopLevelWindows(DWORD process = 0) {
     return found.second;
 }
 
+std::vector<HWND> MainWindows() {
+    std::vector<HWND> windows;
+    for (HWND candidate : TopLevelWindows())
+        if (wchar_t name[64] = {};
+            GetClassNameW(candidate, name, 64) && wcscmp(name, win32::kMainWindowClass) == 0)
+            windows.push_back(candidate);
+    return windows;
+}
+
 bool IsMessageBox(HWND window) {
     wchar_t windowClass[16] = {};
     GetClassNameW(window, windowClass, 16);
@@ -87,6 +122,19 @@ std::string MessageBoxText(HWND box) {
     return {};
 }
 
+std::string WithCrLf(const std::string& text) {
+    std::string lines;
+    for (const char c : text) lines += c == '\n' ? "\r\n" : std::string(1, c);
+    return lines;
+}
+
+/// How a program run ended and what it printed.
+struct Ran {
+    DWORD status = 1;
+    std::string output;
+    std::string errors;
+};
+
 class RunEndToEndTest : public ::testing::Test {
 protected:
     const fs::path folder =
@@ -98,51 +146,91 @@ protected:
     RunEndToEndTest() {
         fs::remove_all(folder);
         fs::create_directories(folder);
-        for (const char* name : {"calc q1.txt", "calc-q2.txt", "it's q3.txt"}) {
+        for (const char* name :
+             {"calc q1.txt", "calc-q2.txt", "it's q3.txt", "load actuals.txt", "calc q5.txt"}) {
             testing::WriteBytes(folder / name, "LOGIN\r\nRUNCALC\r\nLOGOUT\r\n");
             scripts.push_back(Utf8FromWide((folder / name).wstring()));
         }
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Dravell\\Kestrim");
+        forgetEverything();
         const std::wstring path =
             fs::path(VANTREL_STAND_IN_DIR).make_preferred().wstring() + L";" + _wgetenv(L"PATH");
         SetEnvironmentVariableW(L"PATH", path.c_str());
         SetEnvironmentVariableW(L"ESSCMD_STANDIN_SECONDS", L"1");
         SetEnvironmentVariableW(L"ESSCMD_STANDIN_LOG", log.c_str());
+        SetEnvironmentVariableW(L"ESSCMD_STANDIN_EXIT", nullptr);
     }
     ~RunEndToEndTest() override {
         // A failed run leaves no program behind.
         if (vantrel && WaitForSingleObject(vantrel.get(), 0) == WAIT_TIMEOUT)
             TerminateProcess(vantrel.get(), 1);
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Dravell\\Kestrim");
+        forgetEverything();
         std::error_code ignored;
         fs::remove_all(folder, ignored);
     }
 
-    static std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-    static DWORD RegTool(const std::wstring& arguments) {
-        return RunToEnd(Quoted(fs::path(VANTREL_REG_EXE).make_preferred().wstring()) + L" " +
-                        arguments);
+    /// The user's queue, settings, journal and record of the last run, in this
+    /// test prefix: no run of another test is offered for resuming.
+    static void forgetEverything() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Dravell\\Kestrim");
+        std::error_code ignored;
+        fs::remove_all(DefaultJournalFolder(), ignored);
     }
+
+    static std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+    static std::wstring Program(const char* exe) {
+        return Quoted(fs::path(exe).make_preferred().wstring());
+    }
+
+    /// Runs a program to its end, or for at most `boundMs`.
+    Ran run(const std::wstring& commandLine, DWORD boundMs = 30000) const {
+        const fs::path output = folder / "output.txt", errors = folder / "errors.txt";
+        Ran ran;
+        {
+            const OwnedHandle out = InheritableFile(output), err = InheritableFile(errors);
+            ran.status = StatusAtEnd(Start(commandLine, out.get(), err.get()).get(), boundMs);
+        }
+        ran.output = testing::ReadBytes(output);
+        ran.errors = testing::ReadBytes(errors);
+        return ran;
+    }
+    Ran vantrelExe(const std::wstring& arguments, DWORD boundMs = 30000) const {
+        return run(Program(VANTREL_EXE) + L" " + arguments, boundMs);
+    }
+    void storeQueue(std::size_t count, int concurrency) const {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string key = "HKCU\\" + std::string(kQueueRecordKeyPath) + "\\" +
+                                    EntryKeyName("0" + std::to_string(i + 1) + "-" + scripts[i]);
+            ASSERT_EQ(run(Program(VANTREL_REG_EXE) + L" add " + Quoted(*WideFromUtf8(key))).status,
+                      0u)
+                << key;
+        }
+        ASSERT_EQ(
+            run(Program(VANTREL_REG_EXE) + L" add \"HKCU\\Software\\Dravell\\Kestrim\" /v Id /d " +
+                std::to_wstring(concurrency))
+                .status,
+            0u);
+    }
+    /// Starts vantrel.exe, left running, and finds its window once it shows.
+    HWND startVantrel() {
+        vantrel = Start(Program(VANTREL_EXE));
+        const DWORD process = GetProcessId(vantrel.get());
+        for (int wait = 0; wait < 1000; ++wait, Sleep(20))
+            for (HWND candidate : MainWindows())
+                if (DWORD owner = 0; GetWindowThreadProcessId(candidate, &owner) &&
+                                     owner == process && IsWindowVisible(candidate))
+                    return candidate;
+        return nullptr;
+    }
+    DWORD vantrelStatus() const { return StatusAtEnd(vantrel.get(), 10000); }
 };
 
 TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheRunFinishes) {
-    for (std::size_t i = 0; i < scripts.size(); ++i) {
-        const std::string key = "HKCU\\" + std::string(kQueueRecordKeyPath) + "\\" +
-                                EntryKeyName("0" + std::to_string(i + 1) + "-" + scripts[i]);
-        ASSERT_EQ(RegTool(L"add " + Quoted(*WideFromUtf8(key))), 0u) << key;
-    }
-    ASSERT_EQ(RegTool(L"add \"HKCU\\Software\\Dravell\\Kestrim\" /v Id /d 2"), 0u);
-
-    vantrel = Start(Quoted(fs::path(VANTREL_EXE).make_preferred().wstring()));
-    ASSERT_TRUE(vantrel);
-    const DWORD process = GetProcessId(vantrel.get());
-    HWND window = nullptr;
-    for (int wait = 0; wait < 1000 && window == nullptr; ++wait, Sleep(20))
-        for (HWND candidate : TopLevelWindows(process))
-            if (wchar_t name[64] = {};
-                GetClassNameW(candidate, name, 64) && wcscmp(name, win32::kMainWindowClass) == 0)
-                window = candidate;
+    // Long enough that the second starts, its boxes answered, while the first still runs.
+    SetEnvironmentVariableW(L"ESSCMD_STANDIN_SECONDS", L"2");
+    storeQueue(3, 2);
+    HWND window = startVantrel();
     ASSERT_NE(window, nullptr);
+    const DWORD process = GetProcessId(vantrel.get());
     HWND startStop = GetDlgItem(window, win32::CommandId(Command::StartStop));
     PostMessageW(startStop, BM_CLICK, 0, 0);
 
@@ -178,14 +266,176 @@ TEST_F(RunEndToEndTest, ThreeScriptsTwoAtATimeStartInQueueOrderInConsolesAndTheR
     std::copy_if(boxes.begin(), boxes.end(), std::back_inserter(launches),
                  [](const std::string& box) { return box.starts_with("esscmd.exe "); });
     Strings queueOrder;
-    for (const std::string& script : scripts) queueOrder.push_back(CommandLine(script));
+    for (std::size_t i = 0; i < 3; ++i) queueOrder.push_back(CommandLine(scripts[i]));
     EXPECT_EQ(launches, queueOrder);
 
     PostMessageW(startStop, BM_CLICK, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(vantrel.get(), 10000), WAIT_OBJECT_0);
-    DWORD status = 1;
-    GetExitCodeProcess(vantrel.get(), &status);
-    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(vantrelStatus(), 0u);
+}
+
+TEST_F(RunEndToEndTest, HelpVersionAndRefusalsEndWithTheirStatusAndNoWindowShown) {
+    struct Case {
+        const wchar_t* arguments;
+        DWORD status;
+        std::string output;
+        std::string errorsStart;
+    };
+    const Case cases[] = {
+        {L"/?", 0, WithCrLf(UsageText()), ""},
+        {L"--version", 0, std::string("Vantrel ") + product::kVersionText + "\r\n", ""},
+        {L"--concurrency 9", 2, "",
+         "vantrel: --concurrency must be a number from 1 to 8, not 9\r\n\r\nUsage:"},
+        {L"--exit-when-done", 2, "", "vantrel: --exit-when-done needs --start\r\n"},
+        {L"--start --import C:\\nowhere\\list.txt", 3, "",
+         "vantrel: The list file C:\\nowhere\\list.txt cannot be imported"},
+    };
+    for (const Case& each : cases) {
+        const Ran ran = vantrelExe(each.arguments);
+        EXPECT_EQ(ran.status, each.status) << Utf8FromWide(each.arguments);
+        EXPECT_EQ(ran.output, each.output) << Utf8FromWide(each.arguments);
+        EXPECT_TRUE(ran.errors.starts_with(each.errorsStart)) << ran.errors;
+        EXPECT_TRUE(each.status != 2 || ran.errors.ends_with(WithCrLf(UsageText())));
+    }
+    EXPECT_TRUE(MainWindows().empty());
+
+    // Started from cmd, the program is given no standard handles and writes to cmd's console.
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    const OwnedHandle console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(StatusAtEnd(Start(Program(VANTREL_EXE) + L" /?").get(), 30000), 0u);
+    const std::vector<std::string> shown = ConsoleLines(console.get(), 4);
+    FreeConsole();
+    EXPECT_EQ(shown, (Strings{"Usage: vantrel [options]",
+                              "Runs a queue of EssCmd script files, a bounded number at a time.",
+                              "", "Options:"}));
+}
+
+// Nobody is at the keyboard: the run starts itself, shows no box, and the
+// program ends once its scripts have, with the status a scheduler tests.
+TEST_F(RunEndToEndTest, AStartThatExitsWhenDoneNeedsNoClickAndEndsWithTheRunsStatus) {
+    struct Case {
+        std::size_t scripts;
+        const wchar_t* scriptStatus;
+        DWORD status;
+    };
+    for (const Case& each : {Case{1, L"3", 1}, Case{3, L"0", 0}}) {
+        storeQueue(each.scripts, 1);
+        fs::remove(log);
+        SetEnvironmentVariableW(L"ESSCMD_STANDIN_EXIT", each.scriptStatus);
+        const Ran ran = vantrelExe(L"--start --exit-when-done --concurrency 2", 60000);
+        EXPECT_EQ(ran.status, each.status) << ran.errors;
+        const testing::StandInLog scriptsRan = testing::StandInLog::Read(log);
+        EXPECT_EQ(scriptsRan.exitStatuses,
+                  std::vector<int>(each.scripts, _wtoi(each.scriptStatus)));
+        EXPECT_LE(scriptsRan.mostAtOnce, 2);
+    }
+    EXPECT_TRUE(MainWindows().empty());
+}
+
+TEST_F(RunEndToEndTest, ASecondStartBringsTheFirstWindowForwardAndHandsOverItsStart) {
+    storeQueue(1, 1);
+    HWND window = startVantrel();
+    ASSERT_NE(window, nullptr);
+    HWND startStop = GetDlgItem(window, win32::CommandId(Command::StartStop));
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window));
+
+    const Ran shown = vantrelExe(L"");
+    EXPECT_EQ(shown.status, 0u);
+    EXPECT_EQ(shown.errors, "");
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
+    EXPECT_EQ(MainWindows(), std::vector<HWND>{window});
+
+    const Ran refused = vantrelExe(L"--start --exit-when-done");
+    EXPECT_EQ(refused.status, 3u);
+    EXPECT_TRUE(refused.errors.starts_with("vantrel: Vantrel runs already")) << refused.errors;
+    EXPECT_EQ(TextOf(startStop), kStartCaption);
+
+    const Ran started = vantrelExe(L"--start");
+    EXPECT_EQ(started.status, 0u);
+    EXPECT_EQ(started.errors, "vantrel: the run has started\r\n");
+    EXPECT_EQ(TextOf(startStop), kStopCaption);
+    EXPECT_EQ(vantrelExe(L"--start").errors, "vantrel: a run is going on already\r\n");
+    EXPECT_EQ(MainWindows(), std::vector<HWND>{window});
+    // The handed-over start shows no run messages: the script runs with nobody clicking.
+    for (int wait = 0; wait < 500 && testing::StandInLog::Read(log).exitStatuses.empty(); ++wait)
+        Sleep(20);
+    EXPECT_EQ(testing::StandInLog::Read(log).exitStatuses, std::vector<int>{0});
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    for (int wait = 0; wait < 500 && WaitForSingleObject(vantrel.get(), 20) == WAIT_TIMEOUT; ++wait)
+        for (HWND box : TopLevelWindows(GetProcessId(vantrel.get())))
+            if (IsMessageBox(box)) PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(vantrelStatus(), 0u);
+}
+
+/// Where row `row`'s progress mark shows on the screen, in the queue list of
+/// another process (whose rows are all of one height and not scrolled).
+RECT MarkOnScreen(HWND list, int row, int dpi) {
+    RECT client;
+    GetClientRect(list, &client);
+    const auto height = static_cast<LONG>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    RECT mark =
+        win32::Win32ListBox::MarkPlace({0, row * height, client.right, (row + 1) * height}, dpi);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&mark), 2);
+    return mark;
+}
+
+bool AllRowsShow(HWND list, int rows, int dpi, RowProgress progress) {
+    for (int row = 0; row < rows; ++row) {
+        const RECT mark = MarkOnScreen(list, row, dpi);
+        if (!testing::MissingInk(testing::ScreenPixels(mark), mark, ProgressMarkShape(progress))
+                 .empty())
+            return false;
+    }
+    return true;
+}
+
+// Screenshots for a person to look at in build-windows/screenshots/.
+TEST_F(RunEndToEndTest, AQuietRunOfFiveScriptsShowsEachRowsProgressAt96And120Dpi) {
+    SetEnvironmentVariableW(L"ESSCMD_STANDIN_SECONDS", L"2");
+    storeQueue(scripts.size(), 2);
+    ASSERT_EQ(run(Program(VANTREL_REG_EXE) +
+                  L" add \"HKCU\\Software\\Dravell\\Kestrim\" /v ShowRunMessages /d 0")
+                  .status,
+              0u);
+    const int rows = static_cast<int>(scripts.size());
+    for (const int dpi : {96, 120}) {
+        fs::remove(log);
+        const testing::ScreenDpiSetting setting(dpi);
+        HWND window = startVantrel();
+        ASSERT_NE(window, nullptr);
+        HWND list = GetDlgItem(window, win32::kQueueListId);
+        HWND startStop = GetDlgItem(window, win32::CommandId(Command::StartStop));
+        const auto screenshot = [&](const std::string& moment) {
+            testing::SaveScreenshot(
+                window, fs::path(VANTREL_SCREENSHOT_DIR) /
+                            ("quiet-run-" + moment + "-" + std::to_string(dpi) + "dpi.png"));
+        };
+        EXPECT_TRUE(AllRowsShow(list, rows, dpi, RowProgress::Waiting)) << dpi;
+        PostMessageW(startStop, BM_CLICK, 0, 0);
+        bool midway = false;
+        for (int wait = 0; wait < 1000 && !midway; ++wait, Sleep(20)) {
+            const testing::StandInLog ran = testing::StandInLog::Read(log);
+            midway = ran.exitStatuses.size() == 2 && ran.started.size() == 4;
+        }
+        EXPECT_TRUE(midway) << dpi;
+        Sleep(100);  // a tick of the run, which marks the rows
+        screenshot("midway");
+        for (int wait = 0; wait < 1000 && !AllRowsShow(list, rows, dpi, RowProgress::Done); ++wait)
+            Sleep(20);
+        EXPECT_TRUE(AllRowsShow(list, rows, dpi, RowProgress::Done)) << dpi;
+        EXPECT_EQ(TextOf(startStop), kFinishedCaption);
+        screenshot("finished");
+        EXPECT_EQ(testing::StandInLog::Read(log).exitStatuses, std::vector<int>(rows, 0));
+        for (HWND each : TopLevelWindows(GetProcessId(vantrel.get())))
+            EXPECT_FALSE(IsMessageBox(each)) << MessageBoxText(each);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(vantrelStatus(), 0u);
+    }
 }
 
 }  // namespace

@@ -2,13 +2,15 @@
 // about box shows, at the screen's resolution. Run once at 96 dots per inch
 // and once more at 120; screenshots of both windows are saved for a person.
 #include <filesystem>
+#include <set>
 
 #include "about/AboutText.h"
 #include "about/ProductInfo.h"
 #include "app/FormLayout.h"
 #include "app/win32/Win32AboutBox.h"
 #include "app/win32/tests/Win32WindowFixture.h"
-#include "testing/Screenshot_windows.h"
+#include "queue/QueueEntry.h"
+#include "testing/MarkProbes_windows.h"
 
 namespace vantrel::testing {
 namespace {
@@ -108,6 +110,50 @@ TEST_F(Win32LookTest, ControlsSitWhereTheirTwipsSayInTheirFonts) {
     EXPECT_EQ(textOf(win32::CommandId(Command::MoveSelectedDown)), "\xC3\xA2");
     EXPECT_EQ(textOf(kConcurrencyId), "1");
     SaveScreenshot(window->handle(), screenshot("main-window"));
+}
+
+TEST_F(Win32LookTest, EachRowShowsItsProgressMarkInTheSharedShapeAndColourAndEveryMarkDiffers) {
+    std::vector<std::string> entries;
+    for (std::size_t row = 0; row < std::size(kEveryRowProgress); ++row)
+        entries.push_back(
+            EntryText(static_cast<int>(row) + 1, "C:\\q\\calc " + std::to_string(row) + ".txt"));
+    open(entries);
+    HWND list = control(kQueueListId);
+    for (std::size_t row = 0; row < entries.size(); ++row)
+        window->queueList().setRowProgress(static_cast<int>(row), kEveryRowProgress[row],
+                                           entries[row]);
+    SetFocus(control(kConcurrencyId));
+    ShowPainted(window->handle());
+
+    std::set<std::vector<COLORREF>> looks;
+    for (std::size_t row = 0; row < entries.size(); ++row) {
+        RECT item;
+        SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+        RECT mark = Win32ListBox::MarkPlace(item, dpi);
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&mark), 2);
+        ASSERT_EQ(mark.right - mark.left, MulDiv(kMarkGrid, dpi, 96));
+        const ScreenPixels shown(mark);
+        const MarkShape shape = ProgressMarkShape(kEveryRowProgress[row]);
+        for (const GridPoint& point : MissingInk(shown, mark, shape))
+            ADD_FAILURE() << "row " << row << " lacks ink at " << point.x << "," << point.y;
+        const double scale = static_cast<double>(dpi) / 96;
+        const GridBox box = InkBox(shape);
+        std::vector<COLORREF> look;
+        for (int y = mark.top; y < mark.bottom; ++y)
+            for (int x = mark.left; x < mark.right; ++x) {
+                look.push_back(shown.at(x, y));
+                const double gridX = (x - mark.left + 0.5) / scale,
+                             gridY = (y - mark.top + 0.5) / scale;
+                const bool outside = gridX < box.left - 1 || gridX > box.right + 1 ||
+                                     gridY < box.top - 1 || gridY > box.bottom + 1;
+                EXPECT_TRUE(!outside || shown.at(x, y) == GetSysColor(COLOR_WINDOW))
+                    << "row " << row << " has ink outside its mark at " << x - mark.left << ","
+                    << y - mark.top;
+            }
+        looks.insert(look);
+    }
+    EXPECT_EQ(looks.size(), entries.size()) << "two states look the same";
+    SaveScreenshot(window->handle(), screenshot("progress-marks"));
 }
 
 TEST_F(Win32LookTest, TabVisitsTheShownControlsInOrder) {

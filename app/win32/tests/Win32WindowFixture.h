@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/win32/Win32MainWindow.h"
 #include "queue/QueueEntry.h"
@@ -38,9 +40,12 @@ struct Win32WindowFixture : ::testing::Test {
         return {state, *store, desktop, desktop, std::move(problem), journal.path()};
     }
     HWND control(int id) const { return window->control(id); }
-    /// Handles every message waiting, boxes they open included.
-    static void settle() {
-        PumpUntil([] { return !HasWaitingMessages(); });
+    /// Handles every message waiting, boxes they open included, the window's
+    /// keys first as in the program's message loop.
+    void settle() const { pumpUntil([] { return !HasWaitingMessages(); }); }
+    bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) const {
+        return PumpUntil(done, timeoutMs,
+                         [this](MSG& message) { return window && window->handleKeyboard(message); });
     }
     static bool HasWaitingMessages() {
         MSG message;
@@ -54,6 +59,23 @@ struct Win32WindowFixture : ::testing::Test {
     }
     void chooseMenu(int command) const {
         PostMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        settle();
+    }
+    /// A key pressed as a person presses it, with these keys held (VK_MENU for Alt).
+    void press(WORD key, std::initializer_list<WORD> held = {}) const {
+        std::vector<INPUT> strokes;
+        const auto stroke = [&strokes](WORD virtualKey, DWORD flags) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = virtualKey;
+            input.ki.dwFlags = flags;
+            strokes.push_back(input);
+        };
+        for (const WORD down : held) stroke(down, 0);
+        stroke(key, 0);
+        stroke(key, KEYEVENTF_KEYUP);
+        for (const WORD up : held) stroke(up, KEYEVENTF_KEYUP);
+        SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
         settle();
     }
     /// A mouse click on a row, with Ctrl or Shift (MK_CONTROL, MK_SHIFT) held.

@@ -2,9 +2,12 @@
 // the editing commands with their real file dialogs and boxes, and a run.
 #include <windows.h>
 // After windows.h, which it needs.
+#include <commctrl.h>
+#include <commdlg.h>
 #include <shlobj.h>
 
 #include <filesystem>
+#include <set>
 
 #include "app/win32/Win32FileChooser.h"
 #include "app/win32/tests/Win32WindowFixture.h"
@@ -19,19 +22,15 @@ namespace fs = std::filesystem;
 
 using Win32WindowTest = Win32WindowFixture;
 
-/// A folder of its own under the temporary folder, made current so the file
-/// dialogs start in it; removed with everything in it.
+/// A folder of its own under the temporary folder, removed with everything in it.
 struct TempFolder {
     fs::path path =
         fs::temp_directory_path() / ("vantrel window " + std::to_string(GetCurrentProcessId()));
-    fs::path previous = fs::current_path();
     TempFolder() {
         fs::remove_all(path);
         fs::create_directories(path);
-        fs::current_path(path);
     }
     ~TempFolder() {
-        fs::current_path(previous);
         std::error_code ignored;
         fs::remove_all(path, ignored);
     }
@@ -42,6 +41,8 @@ struct TempFolder {
     }
 };
 
+constexpr int kFilterBox = 0x470;
+
 /// The file name box of an open or save dialog, or nullptr for a message box.
 HWND FileNameBox(HWND dialog) {
     constexpr int kFileNameCombo = 0x47C, kFileNameEdit = 0x480;
@@ -49,10 +50,54 @@ HWND FileNameBox(HWND dialog) {
     return box != nullptr ? box : GetDlgItem(dialog, kFileNameEdit);
 }
 
-/// Answers file dialogs by typing `names` and pressing OK, message boxes with OK.
-ModalAnswerer::Answer TypeIntoFileDialogs(const std::wstring& names) {
-    return [names](HWND dialog, const ModalAnswerer::Seen&) {
-        if (HWND box = FileNameBox(dialog)) SetWindowTextW(box, names.c_str());
+fs::path FolderShownIn(HWND dialog) {
+    wchar_t folder[MAX_PATH] = {};
+    SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+    return folder;
+}
+
+/// Picks a file type as a person does in the dialog's list of them, counted from 0.
+void ChooseFilter(HWND dialog, int filter) {
+    HWND types = GetDlgItem(dialog, kFilterBox);
+    SendMessageW(types, CB_SETCURSEL, filter, 0);
+    // What the box tells its dialog when a person picks from its open list.
+    for (const WORD notification : {CBN_SELCHANGE, CBN_SELENDOK})
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFilterBox, notification),
+                     reinterpret_cast<LPARAM>(types));
+}
+
+/// The names the dialog's file list shows.
+std::set<std::wstring> FilesShownIn(HWND dialog) {
+    HWND view = nullptr;
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM found) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(child, name, 32);
+            if (wcscmp(name, WC_LISTVIEWW) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&view));
+    std::set<std::wstring> names;
+    for (int item = 0; item < ListView_GetItemCount(view); ++item) {
+        wchar_t name[MAX_PATH] = {};
+        ListView_GetItemText(view, item, 0, name, MAX_PATH);
+        names.insert(name);
+    }
+    return names;
+}
+
+/// Answers file dialogs as a person would: goes to `folder` by typing it in
+/// the name box, then types `names` and presses OK; message boxes with OK.
+ModalAnswerer::Answer TypeIntoFileDialogs(const fs::path& folder, const std::wstring& names) {
+    return [folder, names](HWND dialog, const ModalAnswerer::Seen&) {
+        if (HWND box = FileNameBox(dialog)) {
+            SetWindowTextW(box, folder.c_str());
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+            SetWindowTextW(box, names.c_str());
+        }
         return IDOK;
     };
 }
@@ -69,6 +114,34 @@ HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
     std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(drop + 1));
     GlobalUnlock(memory);
     return memory;
+}
+
+/// The items of the pop-up menu `open` brings up, which is then closed as
+/// Escape would close it; empty when none comes up.
+Texts PopupMenuItems(const std::function<void()>& open) {
+    static Texts items;
+    items.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM) -> BOOL {
+                wchar_t name[16] = {};
+                GetClassNameW(window, name, 16);
+                if (wcscmp(name, L"#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+                const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+                for (int item = 0; item < GetMenuItemCount(menu); ++item) {
+                    wchar_t caption[64] = {};
+                    GetMenuStringW(menu, item, caption, 64, MF_BYPOSITION);
+                    items.push_back(Utf8FromWide(caption));
+                }
+                EndMenu();
+                return FALSE;
+            },
+            0);
+    });
+    open();
+    KillTimer(nullptr, timer);
+    return items;
 }
 
 TEST_F(Win32WindowTest, StartUpShowsTheSavedQueueConcurrencyAndHiddenTitle) {
@@ -113,7 +186,7 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
                       c = folder.file("c.txt");
     open({"01-C:\\s\\x.txt"});
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(L"\"a.txt\" \"b b.txt\""));
+        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"\"a.txt\" \"b b.txt\""));
         click(win32::CommandId(Command::AddScripts));
         EXPECT_EQ(answerer.seen.size(), 1u);
     }
@@ -137,7 +210,7 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
 
     const std::string list = Utf8FromWide((folder.path / "queue.txt").wstring());
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(L"queue.txt"));
+        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"queue.txt"));
         chooseMenu(win32::CommandId(Command::ExportList));
         ASSERT_EQ(answerer.seen.size(), 2u);
         EXPECT_EQ(answerer.seen[1].text, " Your list has been saved to " + list + ".");
@@ -148,7 +221,7 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
     // Written by hand in the ANSI code page (1252 here): "café".
     WriteBytes(folder.path / "hand.txt", "01-C:\\caf\xE9.txt\r\n02-C:\\b.txt");
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(L"hand.txt"));
+        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"hand.txt"));
         chooseMenu(win32::CommandId(Command::ImportList));
     }
     EXPECT_EQ(rows(), (Texts{"01-C:\\caf\xC3\xA9.txt", "02-C:\\b.txt"}));
@@ -203,6 +276,147 @@ TEST_F(Win32WindowTest, ARunStartsEveryScriptInQueueOrderTwoAtATimeAndFinishes) 
     EXPECT_EQ(textOf(kStatusLineId), "Scripts Executed:  3");
     click(win32::CommandId(Command::StartStop));
     EXPECT_EQ(window->handle(), nullptr);
+}
+
+TEST_F(Win32WindowTest, TheDialogsOpenInTheFolderLastUsedAndExportAddsTxtForTheTextFilter) {
+    TempFolder folder;
+    fs::create_directories(folder.path / "lists");
+    open({"01-C:\\s\\a.txt"});
+    std::vector<fs::path> openedIn;
+    std::set<std::wstring> withText, withAll;
+    const auto answer = [&](const std::wstring& name, int filter) {
+        return [&, name, filter](HWND dialog, const ModalAnswerer::Seen&) {
+            if (HWND box = FileNameBox(dialog)) {
+                openedIn.push_back(FolderShownIn(dialog));
+                withText = FilesShownIn(dialog);
+                ChooseFilter(dialog, filter);
+                withAll = FilesShownIn(dialog);
+                SetWindowTextW(box, name.c_str());
+            }
+            return IDOK;
+        };
+    };
+    const std::pair<std::wstring, int> exports[] = {
+        {(folder.path / "lists" / "monday").wstring(), 0}, {L"tuesday", 1}, {L"wednesday.lst", 0}};
+    for (const auto& [name, filter] : exports) {
+        ModalAnswerer answerer(answer(name, filter));
+        chooseMenu(win32::CommandId(Command::ExportList));
+    }
+    ModalAnswerer answerer(answer(L"tuesday", 1));
+    chooseMenu(win32::CommandId(Command::ImportList));
+
+    const fs::path lists = folder.path / "lists";
+    ASSERT_EQ(openedIn.size(), 4u);
+    EXPECT_TRUE(fs::equivalent(openedIn[0], _wgetenv(L"USERPROFILE"))) << openedIn[0];
+    for (std::size_t i = 1; i < openedIn.size(); ++i)
+        EXPECT_TRUE(fs::equivalent(openedIn[i], lists)) << openedIn[i];
+    for (const char* saved : {"monday.txt", "tuesday", "wednesday.lst"})
+        EXPECT_EQ(ReadBytes(lists / saved), "01-C:\\s\\a.txt\r\n") << saved;
+    EXPECT_EQ(withText, (std::set<std::wstring>{L"monday.txt"}));
+    EXPECT_EQ(withAll, (std::set<std::wstring>{L"monday.txt", L"tuesday", L"wednesday.lst"}));
+    EXPECT_EQ(rows(), Texts{"01-C:\\s\\a.txt"});
+}
+
+TEST_F(Win32WindowTest, EachKeyGivesItsCommandWhereItActs) {
+    TempFolder folder;
+    const std::string added = folder.file("added.txt");
+    store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
+    open({"01-C:\\s\\a", "02-C:\\s\\b", "03-C:\\s\\c"});
+    ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"added.txt"));
+    HWND list = control(kQueueListId), concurrency = control(kConcurrencyId);
+    SetFocus(list);
+    clickRow(0);
+    struct Press {
+        const char* what;
+        HWND focus;
+        WORD key;
+        std::initializer_list<WORD> held;
+        Texts rows;
+    };
+    const Press presses[] = {
+        {"Alt+Down", list, VK_DOWN, {VK_MENU}, {"01-C:\\s\\b", "02-C:\\s\\a*", "03-C:\\s\\c"}},
+        {"Alt+Up", list, VK_UP, {VK_MENU}, {"01-C:\\s\\a*", "02-C:\\s\\b", "03-C:\\s\\c"}},
+        {"Delete off the list", concurrency, VK_DELETE, {}, {"01-C:\\s\\a*", "02-C:\\s\\b", "03-C:\\s\\c"}},
+        {"Delete", list, VK_DELETE, {}, {"01-C:\\s\\b", "02-C:\\s\\c"}},
+        {"Insert", concurrency, VK_INSERT, {}, {"01-C:\\s\\b", "02-C:\\s\\c", "03-" + added}},
+    };
+    for (const Press& each : presses) {
+        SetFocus(each.focus);
+        press(each.key, each.held);
+        EXPECT_EQ(rows(), each.rows) << each.what;
+    }
+    ASSERT_EQ(answerer.seen.size(), 2u);
+    EXPECT_EQ(answerer.seen[0].text, "Are you sure you want to remove 01-C:\\s\\a?");
+    const Texts listMenu{"Run Again", "Skip", "Open Log"};
+    SetFocus(list);
+    EXPECT_EQ(PopupMenuItems([&] { press(VK_APPS); }), listMenu) << "menu key";
+    EXPECT_EQ(PopupMenuItems([&] { press(VK_F10, {VK_SHIFT}); }), listMenu) << "Shift+F10";
+    SetFocus(concurrency);
+    EXPECT_EQ(PopupMenuItems([&] { press(VK_APPS); }), Texts{}) << "menu key off the list";
+
+    for (const std::string_view caption : {kStopCaption, kStartCaption}) {
+        press('S', {VK_MENU});
+        EXPECT_EQ(textOf(win32::CommandId(Command::StartStop)), caption);
+        pumpUntil([&] { return !desktop.started.empty(); });
+    }
+    EXPECT_EQ(desktop.started.size(), 1u);
+    EXPECT_EQ(answerer.seen.size(), 2u) << "a quiet run asks nothing";
+}
+
+TEST_F(Win32WindowTest, TheRowUnderTheMouseShowsItsTooltip) {
+    open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt"});
+    const std::string running = "C:\\q\\b.txt\nRunning since 10:00:00";
+    window->queueList().setRowProgress(1, RowProgress::Running, running);
+    const auto tooltipShown = [] {
+        std::string shown;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND candidate, LPARAM shown) -> BOOL {
+                wchar_t name[32] = {};
+                GetClassNameW(candidate, name, 32);
+                if (wcscmp(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(candidate))
+                    *reinterpret_cast<std::string*>(shown) = ModalAnswerer::TextOf(candidate);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&shown));
+        return shown;
+    };
+    for (const auto& [row, text] : {std::pair{1, running}, std::pair{0, std::string("C:\\q\\a.txt")}}) {
+        RECT item;
+        SendMessageW(control(kQueueListId), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+        POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+        ClientToScreen(control(kQueueListId), &middle);
+        SetCursorPos(middle.x, middle.y);
+        EXPECT_TRUE(pumpUntil([&] { return tooltipShown() == text; }, 5000))
+            << "row " << row << " shows \"" << tooltipShown() << "\"";
+    }
+}
+
+TEST_F(Win32WindowTest, ClearingShowRunMessagesRunsWithoutBoxesAndIsRememberedAtTheNextStart) {
+    open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt"});
+    const auto checked = [this] {
+        return (GetMenuState(GetMenu(window->handle()), win32::CommandId(Command::ShowRunMessages),
+                             MF_BYCOMMAND) &
+                MF_CHECKED) != 0;
+    };
+    EXPECT_TRUE(checked());
+    chooseMenu(win32::CommandId(Command::ShowRunMessages));
+    EXPECT_FALSE(checked());
+    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "ShowRunMessages"), "0");
+
+    ModalAnswerer answerer;
+    click(win32::CommandId(Command::StartStop));
+    EXPECT_TRUE(pumpUntil([&] {
+        return desktop.started.size() == 1 && textOf(kRunningLineId) == "Running:  0 of 1";
+    }));
+    EXPECT_TRUE(IsWindowVisible(control(kRunningLineId)));
+    click(win32::CommandId(Command::StartStop));
+    EXPECT_TRUE(answerer.seen.empty());
+
+    window.reset();
+    state = ProgramState{};
+    open();
+    EXPECT_FALSE(checked());
 }
 
 TEST(Win32FileChooserTest, SeveralChosenFilesAreJoinedToTheirFolder) {

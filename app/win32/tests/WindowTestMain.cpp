@@ -3,29 +3,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
 #include <string>
-#include <type_traits>
+
+#include "run/OwnedHandle_windows.h"
+#include "testing/ScreenDpi_windows.h"
 
 namespace {
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-
-constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
-constexpr wchar_t kDpiValue[] = L"LogPixels";
+using vantrel::OwnedHandle;
 
 int RunAtDpi(DWORD dpi, const std::wstring& arguments) {
-    HKEY desktop = nullptr;
-    RegCreateKeyW(HKEY_CURRENT_USER, kDesktopKey, &desktop);
-    DWORD before = 0, size = sizeof before;
-    const bool had = RegQueryValueExW(desktop, kDpiValue, nullptr, nullptr,
-                                      reinterpret_cast<BYTE*>(&before), &size) == ERROR_SUCCESS;
-    RegSetValueExW(desktop, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                   sizeof dpi);
-
+    const vantrel::testing::ScreenDpiSetting setting(dpi);
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring commandLine = L"\"" + std::wstring(self) + L"\"" + arguments;
@@ -39,12 +27,6 @@ int RunAtDpi(DWORD dpi, const std::wstring& arguments) {
         WaitForSingleObject(process.get(), INFINITE);
         GetExitCodeProcess(process.get(), &exitCode);
     }
-    if (had)
-        RegSetValueExW(desktop, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before),
-                       sizeof before);
-    else
-        RegDeleteValueW(desktop, kDpiValue);
-    RegCloseKey(desktop);
     return static_cast<int>(exitCode);
 }
 
