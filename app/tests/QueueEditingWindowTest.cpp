@@ -113,7 +113,9 @@ Texts PopupMenuItems(const std::function<void()>& open) {
 TEST_F(QueueEditingWindowTest, EachKeyGivesItsCommandWhereItActs) {
     store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
     open({"01-/s/a", "02-/s/b", "03-/s/c"});
-    chooser.scriptFiles = {"/s/added.txt"};
+    const std::string added = (home.path() / "added.txt").string();
+    std::ofstream(added) << "LOGIN\n";
+    chooser.scriptFiles = {added};
     MessageBoxAnswerer answerer;
     QWidget* concurrency = control("cboCalcs");
     clickRow(0);
@@ -137,7 +139,7 @@ TEST_F(QueueEditingWindowTest, EachKeyGivesItsCommandWhereItActs) {
          concurrency,
          Qt::Key_Insert,
          Qt::NoModifier,
-         {"01-/s/b", "02-/s/c", "03-/s/added.txt"}},
+         {"01-/s/b", "02-/s/c", "03-" + added}},
     };
     for (const Press& each : presses) {
         each.focus->setFocus();
