@@ -37,10 +37,17 @@ std::optional<milliseconds> DurationFrom(std::string_view seconds) {
     return milliseconds(*whole * 1000 + *tenths * 100);
 }
 
+milliseconds Median(std::vector<milliseconds> durations) {
+    const auto middle = durations.begin() + static_cast<std::ptrdiff_t>(durations.size() / 2);
+    std::nth_element(durations.begin(), middle, durations.end());
+    if (durations.size() % 2 == 1) return *middle;
+    return (*std::max_element(durations.begin(), middle) + *middle) / 2;
+}
+
 }  // namespace
 
 ScriptDurations ScriptDurations::FromJournal(const std::filesystem::path& folder) {
-    ScriptDurations durations;
+    Samples samples;
     for (const std::filesystem::path& file : RecentJournalFiles(folder)) {
         std::ifstream in(file, std::ios::binary);
         std::string line;
@@ -50,25 +57,22 @@ ScriptDurations ScriptDurations::FromJournal(const std::filesystem::path& folder
             const std::vector<std::string_view> fields = FieldsOf(line);
             if (fields.size() <= kSecondsColumn) continue;
             if (const std::optional<milliseconds> took = DurationFrom(fields[kSecondsColumn]))
-                durations.add(std::string(fields[kScriptColumn]), *took);
+                samples.emplace_back(std::string(fields[kScriptColumn]), *took);
         }
     }
-    return durations;
+    return ScriptDurations(samples);
 }
 
-void ScriptDurations::add(const std::string& scriptPath, milliseconds took) {
-    durations_[scriptPath].push_back(took);
+ScriptDurations::ScriptDurations(const Samples& samples) {
+    std::unordered_map<std::string, std::vector<milliseconds>> byScript;
+    for (const auto& [script, took] : samples) byScript[script].push_back(took);
+    for (auto& [script, durations] : byScript) medians_[script] = Median(std::move(durations));
 }
 
 std::optional<milliseconds> ScriptDurations::medianOf(const std::string& scriptPath) const {
-    const auto found = durations_.find(scriptPath);
-    if (found == durations_.end()) return std::nullopt;
-    std::vector<milliseconds> sorted = found->second;
-    const auto middle = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2);
-    std::nth_element(sorted.begin(), middle, sorted.end());
-    if (sorted.size() % 2 == 1) return *middle;
-    const milliseconds upper = *middle;
-    return (*std::max_element(sorted.begin(), middle) + upper) / 2;
+    const auto found = medians_.find(scriptPath);
+    if (found == medians_.end()) return std::nullopt;
+    return found->second;
 }
 
 std::optional<milliseconds> EstimateTimeLeft(const std::vector<std::string>& waiting,

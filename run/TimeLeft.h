@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -14,15 +15,19 @@ namespace vantrel {
 /// not sway the estimate.
 class ScriptDurations {
 public:
+    using Samples = std::vector<std::pair<std::string, std::chrono::milliseconds>>;
+
     /// Reads the journal files of the folder, the most recent days first;
     /// unreadable files and lines without a duration are passed over.
     static ScriptDurations FromJournal(const std::filesystem::path& folder);
+    /// Each script path with one duration it took.
+    explicit ScriptDurations(const Samples& samples = {});
 
-    void add(const std::string& scriptPath, std::chrono::milliseconds took);
     std::optional<std::chrono::milliseconds> medianOf(const std::string& scriptPath) const;
 
 private:
-    std::unordered_map<std::string, std::vector<std::chrono::milliseconds>> durations_;
+    // Taken once, when the run starts, rather than at each tick that shows the time left.
+    std::unordered_map<std::string, std::chrono::milliseconds> medians_;
 };
 
 /// A script of the run that is still going.

@@ -1,4 +1,4 @@
-// The word at the end of a run on a session bus of the test's own (a real
+// The word at the end of a run on a desktop message bus of the test's own (a real
 // dbus-daemon), heard by a listener that holds the notification service's
 // name as a desktop's notification server does; then without any bus.
 
@@ -20,22 +20,23 @@ namespace vantrel {
 namespace {
 
 /// A dbus-daemon for this test alone; its address is read from its output.
-class PrivateSessionBus {
+class PrivateDesktopBus {
 public:
-    PrivateSessionBus() {
+    PrivateDesktopBus() {
         int output[2];
         if (::pipe(output) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(output[1], STDOUT_FILENO);
-            ::execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--print-address", nullptr);
+            ::execlp("dbus-daemon", "dbus-daemon", "--session",  // the per-user bus configuration
+                     "--nofork", "--print-address", nullptr);
             ::_exit(127);
         }
         ::close(output[1]);
         for (char c; ::read(output[0], &c, 1) == 1 && c != '\n';) address_ += c;
         ::close(output[0]);
     }
-    ~PrivateSessionBus() { end(); }
+    ~PrivateDesktopBus() { end(); }
     void end() {
         if (pid_ <= 0) return;
         ::kill(pid_, SIGTERM);
@@ -65,10 +66,10 @@ public:
     }
 };
 
-TEST(DesktopNotificationTest, ReachesTheNotificationServiceOnTheSessionBusAndWithoutABusNothingWaits) {
-    PrivateSessionBus bus;
+TEST(DesktopNotificationTest, ReachesTheNotificationServiceOnTheDesktopBusAndWithoutABusNothingWaits) {
+    PrivateDesktopBus bus;
     ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start";
-    // Read when the program first uses its session bus, so set before.
+    // Read when the program first uses the desktop's bus, so set before.
     setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
     QDBusConnection server = QDBusConnection::connectToBus(QString::fromStdString(bus.address()), "server");
     NotificationListener listener;

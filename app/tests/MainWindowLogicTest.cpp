@@ -289,19 +289,23 @@ TEST_F(StartUpTest, AScheduledRunEndsWithTheStatusOfHowItWent) {
         std::size_t mostRunning;
         bool closed;
         int exitStatus;
+        Strings desktopTold;
         std::string launchFailure = "";
         std::optional<std::size_t> stopOnceStarted = std::nullopt;
     } cases[] = {
-        {"all succeed", unattended({}), {0, 0, 0}, 3, 1, true, 0},
-        {"three at a time", unattended({"--concurrency=3"}), {0, 0, 0}, 3, 3, true, 0},
-        {"one fails", unattended({"--concurrency", "2"}), {0, 3, 0}, 3, 2, true, 1},
+        {"all succeed", unattended({}), {0, 0, 0}, 3, 1, true, 0, {"3 scripts run, 3 succeeded"}},
+        {"three at a time", unattended({"--concurrency=3"}), {0, 0, 0}, 3, 3, true, 0,
+         {"3 scripts run, 3 succeeded"}},
+        {"one fails", unattended({"--concurrency", "2"}), {0, 3, 0}, 3, 2, true, 1,
+         {"3 scripts run, 2 succeeded, 1 failed (02-b)"}},
         {"stop on failure", unattended({"--stop-on-failure", "--concurrency=2"}), {3, 0, 0}, 2, 2,
-         true, 1},
+         true, 1, {"Stopped after a failure: 2 scripts run, 1 succeeded, 1 failed (01-a)"}},
         {"stop on failure, one at a time", unattended({"--stop-on-failure"}), {0, 3, 0}, 2, 1, true,
-         1},
-        {"stopped by the user", unattended({}), {0, 0, 0}, 1, 1, false, 2, "", 1},
-        {"esscmd.exe missing", unattended({}), {0, 0, 0}, 0, 0, true, 3, "esscmd.exe not found"},
-        {"a person's window", {"--start"}, {3, 0, 0}, 3, 1, false, 0},
+         1, {"Stopped after a failure: 2 scripts run, 1 succeeded, 1 failed (02-b)"}},
+        {"stopped by the user", unattended({}), {0, 0, 0}, 1, 1, false, 2, {}, "", 1},
+        {"esscmd.exe missing", unattended({}), {0, 0, 0}, 0, 0, true, 3, {}, "esscmd.exe not found"},
+        {"a person's window", {"--start"}, {3, 0, 0}, 3, 1, false, 0,
+         {"3 scripts run, 2 succeeded, 1 failed (01-a)"}},
     };
     const auto endOldest = [this](const std::vector<int>& statuses) {
         for (std::size_t i = 0; i < desktop.scripts.size(); ++i)
@@ -342,6 +346,7 @@ TEST_F(StartUpTest, AScheduledRunEndsWithTheStatusOfHowItWent) {
         EXPECT_EQ(mostRunning, c.mostRunning);
         EXPECT_EQ(view.closed, c.closed);
         EXPECT_EQ(logic->exitStatus(), c.exitStatus);
+        EXPECT_EQ(view.desktopNotices, c.desktopTold);
         EXPECT_FALSE(logic->runMessagesShown());
     }
 }

@@ -283,64 +283,6 @@ TEST_F(RunControllerTest, AFailedLaunchOrARecordThatCannotBeWrittenStopsTheRunAn
     EXPECT_EQ(desktop.started, (Strings{"/a"}));
 }
 
-TEST_F(RunControllerTest, EachWayARunEndsGivesItsExitStatusAndARunThatClosesWaitsForItsScripts) {
-    constexpr std::optional<int> kNoWindow;  // ends, killed, before its window showed
-    const struct {
-        const char* way;
-        std::vector<std::optional<int>> endings;  // of /a, /b, /c
-        bool stopOnFailure = false;
-        bool clickStop = false;
-        bool launchFails = false;
-        int exitStatus;
-        Strings started;
-        Strings desktopTold;
-    } cases[] = {
-        {"all succeed", {0, 0, 0}, false, false, false, 0, {"/a", "/b", "/c"}, {"3 scripts run, 3 succeeded"}},
-        {"one fails", {0, 3, 0}, false, false, false, 1, {"/a", "/b", "/c"},
-         {"3 scripts run, 2 succeeded, 1 failed (02-b)"}},
-        {"one never shows", {kNoWindow, 0, 0}, false, false, false, 1, {"/a", "/b", "/c"},
-         {"3 scripts run, 2 succeeded, 1 failed (01-a)"}},
-        {"stop on failure", {5, 0, 0}, true, false, false, 1, {"/a", "/b"},
-         {"Stopped after a failure: 2 scripts run, 1 succeeded, 1 failed (01-a)"}},
-        {"stopped by a click", {0, 0, 0}, false, true, false, 2, {"/a", "/b"}, {}},
-        {"no esscmd.exe", {0, 0, 0}, false, false, true, 3, {}, {}},
-    };
-    for (const auto& way : cases) {
-        SCOPED_TRACE(way.way);
-        desktop.scripts.clear();
-        desktop.started.clear();
-        desktop.windows.clear();
-        desktop.launchFailure = way.launchFails ? "esscmd.exe was not found" : "";
-        std::filesystem::remove_all(stateFolder);
-        restart({"/a", "/b", "/c"});
-        RunController& controller = program->run;
-        controller.setConcurrency(2);
-        controller.setRunMessagesShown(false);
-        controller.setStopOnFailure(way.stopOnFailure);
-        controller.setCloseWhenDone(true);
-        controller.onStartStopClicked();
-        tick();
-        tick();
-        if (way.clickStop) controller.onStartStopClicked();
-        for (int step = 0; step < 20 && !program->view.closed; ++step) {
-            const std::size_t next = desktop.started.size() - desktop.runningScripts();
-            if (next < desktop.scripts.size()) {
-                if (way.endings[next]) desktop.mapStartedWindows();
-                EXPECT_FALSE(program->view.closed) << "closed with a script running";
-                desktop.endScript(desktop.scripts[next].request.scriptPath, way.endings[next]);
-            }
-            // Only the timers the run keeps on tick, as in the window.
-            if (program->view.launchTimerOn) tick();
-            if (program->view.monitorTimerOn) controller.onCompletionTick();
-        }
-        EXPECT_EQ(desktop.started, way.started);
-        EXPECT_EQ(ExitStatus(controller.ending()), way.exitStatus);
-        EXPECT_EQ(program->view.desktopNotices, way.desktopTold);
-        // A person who stopped the run is there to close the window.
-        EXPECT_EQ(program->view.closed, !way.clickStop);
-    }
-}
-
 TEST_F(RunControllerTest, TheStatusGivesTheTimeLeftOnceEveryScriptStillToRunHasRunBefore) {
     queue({"/a", "/b"});
     run.setRunMessagesShown(false);

@@ -41,10 +41,7 @@ TEST(TimeLeftTest, DurationsAreTheMedianOfWhatTheJournalKeptAndItsOddLinesArePas
 }
 
 TEST(TimeLeftTest, WaitingScriptsTakeTheFirstPlaceFreeAndAnyUnknownScriptGivesNoEstimate) {
-    ScriptDurations durations;
-    durations.add("/a", 10min);
-    durations.add("/b", 20min);
-    durations.add("/c", 5min);
+    const ScriptDurations durations({{"/a", 10min}, {"/b", 20min}, {"/c", 5min}});
     const struct {
         std::vector<std::string> waiting;
         std::vector<GoingScript> going;
