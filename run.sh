@@ -9,7 +9,7 @@ cmake --build build --target vantrel vantrel-reg
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "Vantrel needs an X display, and DISPLAY is not set." >&2
-  echo "On a machine without one, try: xvfb-run -a ./run.sh" >&2
+  echo "On a machine without one, try: scripts/with-display.sh ./run.sh" >&2
   exit 1
 fi
 

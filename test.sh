@@ -21,7 +21,7 @@ if [ "${1:-}" = --sanitize ]; then
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0"
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+    scripts/with-display.sh --dpi 96 \
         ctest --test-dir build-sanitize --output-on-failure
     exit
 fi
@@ -29,9 +29,9 @@ fi
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR="$werror"
 cmake --build build
 
-xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+scripts/with-display.sh --dpi 96 \
   ctest --test-dir build --output-on-failure
-xvfb-run -a -s "-screen 0 1280x1024x24" scripts/test-windows.sh
+scripts/with-display.sh scripts/test-windows.sh
 
 # The fuzz targets need clang's libFuzzer; each replays its corpus once.
 if command -v clang++ >/dev/null; then

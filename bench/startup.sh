@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"; fi
+if [ -z "${DISPLAY:-}" ]; then exec "$(dirname "$0")/../scripts/with-display.sh" "$0" "$@"; fi
 
 runs=${1:-11}
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -2,7 +2,7 @@
 # Cross-compiles Vantrel (the core, the Win32 window, vantrel.exe) and its tests
 # for Windows with MinGW-w64 and runs the tests under Wine, in a Wine prefix of
 # the build's own.
-# Window tests need a display: run it under xvfb-run when there is none.
+# Window tests need a display: run it under scripts/with-display.sh when there is none.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

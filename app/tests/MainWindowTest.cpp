@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, ClearingShowRunMessagesRunsWithoutBoxesAndIsRememberedAtT
     click("cmdRun");
     auto* running = window->findChild<QLabel*>(QStringLiteral("lblRunning"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.started.size() == 1; }));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return running->text() == "Running:  0 of 1"; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return running->text() == "Running:  1 of 1"; }));
     EXPECT_TRUE(window->centralWidget()->rect().contains(running->geometry()));
     EXPECT_TRUE(running->isVisible());
     click("cmdRun");
