@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 namespace vantrel {
 
 /// An owned file descriptor, closed when the object goes.
@@ -12,6 +14,14 @@ public:
     ~FileDescriptor() { reset(); }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }

@@ -40,15 +40,16 @@ measure() {
     'BEGIN { printf "%.1f %.1f %.1f\n", 100 * v / hz / s, 100 * x / hz / s, 100 * (v + x) / hz / s }'
 }
 
-# Waits until the X server has used at most one jiffy in a second (openbox
-# takes the better part of a minute to place 1000 new windows), two minutes at most.
+# Waits until the X server and openbox have each used at most one jiffy in a
+# second (openbox takes minutes to frame 1000 new windows, and frames them one
+# by one while the server idles), five minutes at most.
 wait_until_quiet() {
-  local before waited
-  for waited in $(seq 120); do
-    before=$(cpu_ticks "$xvfb"); sleep 1
-    [ $(($(cpu_ticks "$xvfb") - before)) -gt 1 ] || return 0
+  local x v waited
+  for waited in $(seq 300); do
+    x=$(cpu_ticks "$xvfb"); v=$(cpu_ticks "$openbox"); sleep 1
+    [ $(($(cpu_ticks "$xvfb") - x)) -gt 1 ] || [ $(($(cpu_ticks "$openbox") - v)) -gt 1 ] || return 0
   done
-  echo "the desktop did not settle in two minutes: the figures below are taken while it changes" >&2
+  echo "the desktop did not settle in five minutes: the figures below are taken while it changes" >&2
 }
 
 # Maps that many other windows and waits until openbox has taken them on.
@@ -66,7 +67,7 @@ run_case() {
   xvfb=$!; pids+=("$xvfb")
   until [ -s "$case_dir/display" ]; do sleep 0.05; done
   export DISPLAY=":$(cat "$case_dir/display")"
-  XDG_CONFIG_HOME=/nonexistent openbox --sm-disable 2>/dev/null & pids+=($!)
+  XDG_CONFIG_HOME=/nonexistent openbox --sm-disable 2>/dev/null & openbox=$!; pids+=("$openbox")
   until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.05; done
 
   export XDG_CONFIG_HOME="$case_dir/config" XDG_STATE_HOME="$case_dir/state"

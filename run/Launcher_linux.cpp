@@ -3,7 +3,9 @@
 // it outlives Vantrel.
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -151,6 +155,16 @@ std::filesystem::path RunnerBesideProgram() {
     return (error ? std::filesystem::path() : program.parent_path()) / kRunner;
 }
 
+/// -1 with errno ESRCH when there is no such process, with another errno
+/// where the kernel has no pidfds (before Linux 5.3).
+int OpenPidfd(std::uint64_t pid) {
+    if (pid == 0 || pid > static_cast<std::uint64_t>(std::numeric_limits<pid_t>::max())) {
+        errno = ESRCH;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+}
+
 class TerminalLauncher final : public Launcher {
 public:
     explicit TerminalLauncher(std::filesystem::path runner) : runner_(std::move(runner)) {}
@@ -207,6 +221,28 @@ public:
         return *terminal;
     }
 
+    /// Asked at every tick: a pidfd, taken once the identity is checked, follows
+    /// that very process for one poll() a time, with no /proc text to read and
+    /// no later process given its id to mistake for it.
+    bool isRunning(const ProcessIdentity& process) override {
+        auto [watched, isNew] = watched_.try_emplace({process.id, process.startMark});
+        FileDescriptor& pidfd = watched->second;
+        if (isNew) {
+            const int fd = OpenPidfd(process.id);
+            if (fd < 0 && errno != ESRCH) {
+                watched_.erase(watched);
+                return IsProcessAlive(process);
+            }
+            pidfd = FileDescriptor(fd);
+            if (pidfd.valid() && !IsProcessAlive(process)) pidfd.reset();
+        }
+        if (!pidfd.valid()) return false;
+        pollfd ended{pidfd.get(), POLLIN, 0};
+        if (::poll(&ended, 1, 0) == 0) return true;
+        pidfd.reset();
+        return false;
+    }
+
 private:
     /// The terminal's command line; throws LaunchError when a part is missing.
     std::vector<std::string> terminalArguments(const LaunchRequest& request) const {
@@ -260,6 +296,8 @@ private:
     }
 
     std::filesystem::path runner_;
+    /// By process; an invalid descriptor: seen ended.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, FileDescriptor> watched_;
 };
 
 }  // namespace

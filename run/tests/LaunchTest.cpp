@@ -60,8 +60,7 @@ protected:
     }
     ProcessIdentity start(const std::string& script, const char* seconds) {
         setenv("ESSCMD_STANDIN_SECONDS", seconds, 1);
-        return CreateLauncher(VANTREL_RUNNER)->startScript(
-            {CommandLine(script), script, outcome_, log_});
+        return launcher_->startScript({CommandLine(script), script, outcome_, log_});
     }
     std::optional<ScriptOutcome> outcomeOnceWritten() {
         WaitUntil([&] { return std::filesystem::exists(outcome_); });
@@ -99,6 +98,7 @@ protected:
     std::filesystem::path log_ = home_.path() / "launches" / "1.log";
     testing::XvfbServer server_;
     std::unique_ptr<WindowList> windows_;
+    std::unique_ptr<Launcher> launcher_ = CreateLauncher(VANTREL_RUNNER);
 };
 
 TEST_F(LaunchTest, ScriptRunsInAWindowTitledWithTheCommandLineAndItsStatusAndOutputAreKept) {
@@ -108,7 +108,8 @@ TEST_F(LaunchTest, ScriptRunsInAWindowTitledWithTheCommandLineAndItsStatusAndOut
 
     EXPECT_TRUE(WaitUntil([&] { return titled(CommandLine(script)) == 1; }));
     EXPECT_EQ(toolWindows(), 1);
-    EXPECT_TRUE(IsProcessAlive(terminal));
+    EXPECT_TRUE(launcher_->isRunning(terminal));
+    EXPECT_FALSE(launcher_->isRunning({terminal.id, terminal.startMark + 1})) << "another process, same id";
     const std::optional<ScriptOutcome> outcome = outcomeOnceWritten();
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->ending, Ending::Exited);
@@ -119,7 +120,8 @@ TEST_F(LaunchTest, ScriptRunsInAWindowTitledWithTheCommandLineAndItsStatusAndOut
     EXPECT_EQ(ran.started, std::vector<std::vector<std::string>>{{script}});
     EXPECT_EQ(ran.exitStatuses, std::vector<int>{3});
     EXPECT_TRUE(WaitUntil([&] { return toolWindows() == 0; })) << "the terminal stayed";
-    EXPECT_TRUE(WaitUntil([&] { return !IsProcessAlive(terminal); }));
+    EXPECT_TRUE(WaitUntil([&] { return !launcher_->isRunning(terminal); }));
+    EXPECT_FALSE(IsProcessAlive(terminal));
     EXPECT_FALSE(childToReap()) << "the terminal was a child of this process";
 }
 
@@ -165,7 +167,7 @@ TEST_F(LaunchTest, KillingTheTerminalEndsTheScriptAndTheOutcomeRecordsTheHangUp)
     EXPECT_EQ(outcome->code, SIGHUP);
     EXPECT_EQ(StandInLog::Read(standInLog_).exitStatuses, std::vector<int>{128 + SIGHUP});
     EXPECT_TRUE(WaitUntil([&] { return toolWindows() == 0; }));
-    EXPECT_TRUE(WaitUntil([&] { return !IsProcessAlive(terminal); }));
+    EXPECT_TRUE(WaitUntil([&] { return !launcher_->isRunning(terminal); }));
 }
 
 TEST_F(LaunchTest, ARelativePathStartingWithADashReachesTheToolAsAFileNotAnOption) {
