@@ -52,7 +52,7 @@ protected:
     }
     std::filesystem::path screenshot(const std::string& name) const {
         return std::filesystem::path(VANTREL_SCREENSHOT_DIR) /
-               (name + "-" + std::to_string(dpi) + "dpi.png");
+               (name + "-" + std::to_string(dpi) + "dpi.bmp");
     }
 };
 

@@ -22,24 +22,7 @@ namespace fs = std::filesystem;
 
 using Win32WindowTest = Win32WindowFixture;
 
-/// A folder of its own under the temporary folder, removed with everything in it.
-struct TempFolder {
-    fs::path path =
-        fs::temp_directory_path() / ("vantrel window " + std::to_string(GetCurrentProcessId()));
-    TempFolder() {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const {
-        const fs::path file = path / name;
-        WriteBytes(file, "LOGIN\r\n");
-        return Utf8FromWide(file.wstring());
-    }
-};
+constexpr int kStartStop = CommandId(Command::StartStop);
 
 constexpr int kFilterBox = 0x470;
 
@@ -117,11 +100,15 @@ HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
 }
 
 /// The items of the pop-up menu `open` brings up, which is then closed as
-/// Escape would close it; empty when none comes up.
-Texts PopupMenuItems(const std::function<void()>& open) {
+/// Escape would close it, or, given a `choice`, that item is chosen with the
+/// arrow keys and Enter; empty when none comes up.
+Texts PopupMenu(const std::function<void()>& open, const std::string& choice = {}) {
     static Texts items;
+    static std::string chosen;
     items.clear();
+    chosen = choice;
     const UINT_PTR timer = SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (!items.empty()) return;  // its keys are on their way
         EnumThreadWindows(
             GetCurrentThreadId(),
             [](HWND window, LPARAM) -> BOOL {
@@ -134,7 +121,11 @@ Texts PopupMenuItems(const std::function<void()>& open) {
                     GetMenuStringW(menu, item, caption, 64, MF_BYPOSITION);
                     items.push_back(Utf8FromWide(caption));
                 }
-                EndMenu();
+                const auto found = std::find(items.begin(), items.end(), chosen);
+                if (found == items.end()) EndMenu();
+                for (auto down = items.begin(); found != items.end() && down <= found; ++down)
+                    PressKey(VK_DOWN);
+                if (found != items.end()) PressKey(VK_RETURN);
                 return FALSE;
             },
             0);
@@ -144,29 +135,25 @@ Texts PopupMenuItems(const std::function<void()>& open) {
     return items;
 }
 
-TEST_F(Win32WindowTest, StartUpShowsTheSavedQueueConcurrencyAndHiddenTitle) {
-    store->setStringValue(kSettingsKeyPath, "Id", "4");
+// Only a concurrency the user picks is stored, at once, not one start-up shows.
+TEST_F(Win32WindowTest, StartUpShowsTheSavedQueueConcurrencyAndHiddenTitleAndAPickedConcurrencyIsKept) {
+    store->setStringValue(kSettingsKeyPath, "Id", "abc");
     open({"02-C:\\jobs\\b.txt", "01-C:\\jobs\\a.txt"});
     EXPECT_EQ(rows(), (Texts{"01-C:\\jobs\\a.txt", "02-C:\\jobs\\b.txt"}));
-    EXPECT_EQ(textOf(kConcurrencyId), "4");
-    EXPECT_EQ(textOf(win32::CommandId(Command::StartStop)), "Start");
+    EXPECT_EQ(textOf(kConcurrencyId), "1");
+    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "abc");
+    EXPECT_EQ(textOf(kStartStop), "Start");
     EXPECT_EQ(ModalAnswerer::TextOf(window->handle()), "Vantrel");
     EXPECT_EQ(textOf(kPartialTitleEditId), "esscmd.exe");
     EXPECT_FALSE(IsWindowVisible(control(kPartialTitleEditId)));
     EXPECT_EQ(SendMessageW(control(kQueueListId), LB_GETHORIZONTALEXTENT, 0, 0),
               ListHorizontalExtent(window->twipsPerPixel()));
-}
-
-TEST_F(Win32WindowTest, AConcurrencyPickedWithTheKeyboardIsStoredAtOnce) {
-    store->setStringValue(kSettingsKeyPath, "Id", "abc");
-    open();
-    EXPECT_EQ(textOf(kConcurrencyId), "1");
-    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "abc");
     SetFocus(control(kConcurrencyId));
-    for (int i = 0; i < 5; ++i) SendMessageW(control(kConcurrencyId), WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; i < 3; ++i) SendMessageW(control(kConcurrencyId), WM_KEYDOWN, VK_DOWN, 0);
     settle();
-    EXPECT_EQ(textOf(kConcurrencyId), "6");
-    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "6");
+    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "4");
+    restart();
+    EXPECT_EQ(textOf(kConcurrencyId), "4");
 }
 
 TEST_F(Win32WindowTest, AStoreProblemIsShownInAPlainBoxTheUserCloses) {
@@ -181,20 +168,18 @@ TEST_F(Win32WindowTest, AStoreProblemIsShownInAPlainBoxTheUserCloses) {
 }
 
 TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
-    TempFolder folder;
-    const std::string a = folder.file("a.txt"), b = folder.file("b b.txt"),
-                      c = folder.file("c.txt");
+    const std::string a = script("a.txt"), b = script("b b.txt"), c = script("c.txt");
     open({"01-C:\\s\\x.txt"});
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"\"a.txt\" \"b b.txt\""));
-        click(win32::CommandId(Command::AddScripts));
+        ModalAnswerer answerer(TypeIntoFileDialogs(scripts.path(), L"\"a.txt\" \"b b.txt\""));
+        click(CommandId(Command::AddScripts));
         EXPECT_EQ(answerer.seen.size(), 1u);
     }
-    const std::string dir = Utf8FromWide(folder.path.wstring());
+    const std::string dir = Utf8FromWide(scripts.path().wstring());
     {
         ModalAnswerer answerer;
         PostMessageW(control(kQueueListId), WM_DROPFILES,
-                     reinterpret_cast<WPARAM>(DropOf({*WideFromUtf8(c), folder.path.wstring()})), 0);
+                     reinterpret_cast<WPARAM>(DropOf({*WideFromUtf8(c), scripts.path().wstring()})), 0);
         settle();
         ASSERT_EQ(answerer.seen.size(), 1u);
         EXPECT_EQ(answerer.seen[0].text,
@@ -203,26 +188,26 @@ TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\x.txt", "02-" + a, "03-" + b, "04-" + c}));
 
     clickRow(3);
-    click(win32::CommandId(Command::MoveSelectedUp));
-    click(win32::CommandId(Command::MoveSelectedUp));
-    click(win32::CommandId(Command::MoveSelectedDown));
+    click(CommandId(Command::MoveSelectedUp));
+    click(CommandId(Command::MoveSelectedUp));
+    click(CommandId(Command::MoveSelectedDown));
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\x.txt", "02-" + a, "03-" + c + "*", "04-" + b}));
 
-    const std::string list = Utf8FromWide((folder.path / "queue.txt").wstring());
+    const std::string list = Utf8FromWide((scripts.path() / "queue.txt").wstring());
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"queue.txt"));
-        chooseMenu(win32::CommandId(Command::ExportList));
+        ModalAnswerer answerer(TypeIntoFileDialogs(scripts.path(), L"queue.txt"));
+        chooseMenu(CommandId(Command::ExportList));
         ASSERT_EQ(answerer.seen.size(), 2u);
         EXPECT_EQ(answerer.seen[1].text, " Your list has been saved to " + list + ".");
         EXPECT_EQ(answerer.seen[1].icon, nullptr);
     }
-    EXPECT_EQ(ReadBytes(folder.path / "queue.txt"),
+    EXPECT_EQ(ReadBytes(scripts.path() / "queue.txt"),
               "01-C:\\s\\x.txt\r\n02-" + a + "\r\n03-" + c + "\r\n04-" + b + "\r\n");
     // Written by hand in the ANSI code page (1252 here): "café".
-    WriteBytes(folder.path / "hand.txt", "01-C:\\caf\xE9.txt\r\n02-C:\\b.txt");
+    WriteBytes(scripts.path() / "hand.txt", "01-C:\\caf\xE9.txt\r\n02-C:\\b.txt");
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"hand.txt"));
-        chooseMenu(win32::CommandId(Command::ImportList));
+        ModalAnswerer answerer(TypeIntoFileDialogs(scripts.path(), L"hand.txt"));
+        chooseMenu(CommandId(Command::ImportList));
     }
     EXPECT_EQ(rows(), (Texts{"01-C:\\caf\xC3\xA9.txt", "02-C:\\b.txt"}));
 }
@@ -233,13 +218,13 @@ TEST_F(Win32WindowTest, RemoveAsksAndTakesTheEntriesOnlyOnOk) {
     ModalAnswerer answerer([&agree](HWND, const ModalAnswerer::Seen& box) {
         return agree || !box.hasCancel ? IDOK : IDCANCEL;
     });
-    click(win32::CommandId(Command::RemoveSelected));
+    click(CommandId(Command::RemoveSelected));
     clickRow(1);
-    click(win32::CommandId(Command::RemoveSelected));
+    click(CommandId(Command::RemoveSelected));
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\a", "02-C:\\s\\b*", "03-C:\\s\\c"}));
     agree = true;
     clickRow(2, MK_CONTROL);
-    click(win32::CommandId(Command::RemoveSelected));
+    click(CommandId(Command::RemoveSelected));
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\a"}));
     ASSERT_EQ(answerer.seen.size(), 3u);
     EXPECT_EQ(answerer.seen[0].text, kNothingToRemoveText);
@@ -259,8 +244,8 @@ TEST_F(Win32WindowTest, ARunStartsEveryScriptInQueueOrderTwoAtATimeAndFinishes) 
     open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt", "03-C:\\q\\c.txt"});
     ModalAnswerer answerer;
     std::size_t mostOpen = 0;
-    click(win32::CommandId(Command::StartStop));
-    EXPECT_FALSE(IsWindowEnabled(control(win32::CommandId(Command::AddScripts))));
+    click(kStartStop);
+    EXPECT_FALSE(IsWindowEnabled(control(CommandId(Command::AddScripts))));
     EXPECT_TRUE(PumpUntil(
         [&] {
             desktop.mapStartedWindows();
@@ -268,19 +253,18 @@ TEST_F(Win32WindowTest, ARunStartsEveryScriptInQueueOrderTwoAtATimeAndFinishes) 
             if (desktop.runningScripts() == 2 ||
                 (desktop.started.size() == 3 && desktop.runningScripts() > 0))
                 desktop.endOldestScript();
-            return textOf(win32::CommandId(Command::StartStop)) == kFinishedCaption;
+            return textOf(kStartStop) == kFinishedCaption;
         },
         60000));
     EXPECT_EQ(desktop.started, (Texts{"C:\\q\\a.txt", "C:\\q\\b.txt", "C:\\q\\c.txt"}));
     EXPECT_LE(mostOpen, 2u);
     EXPECT_EQ(textOf(kStatusLineId), "Scripts Executed:  3");
-    click(win32::CommandId(Command::StartStop));
+    click(kStartStop);
     EXPECT_EQ(window->handle(), nullptr);
 }
 
 TEST_F(Win32WindowTest, TheDialogsOpenInTheFolderLastUsedAndExportAddsTxtForTheTextFilter) {
-    TempFolder folder;
-    fs::create_directories(folder.path / "lists");
+    fs::create_directories(scripts.path() / "lists");
     open({"01-C:\\s\\a.txt"});
     std::vector<fs::path> openedIn;
     std::set<std::wstring> withText, withAll;
@@ -297,15 +281,15 @@ TEST_F(Win32WindowTest, TheDialogsOpenInTheFolderLastUsedAndExportAddsTxtForTheT
         };
     };
     const std::pair<std::wstring, int> exports[] = {
-        {(folder.path / "lists" / "monday").wstring(), 0}, {L"tuesday", 1}, {L"wednesday.lst", 0}};
+        {(scripts.path() / "lists" / "monday").wstring(), 0}, {L"tuesday", 1}, {L"wednesday.lst", 0}};
     for (const auto& [name, filter] : exports) {
         ModalAnswerer answerer(answer(name, filter));
-        chooseMenu(win32::CommandId(Command::ExportList));
+        chooseMenu(CommandId(Command::ExportList));
     }
     ModalAnswerer answerer(answer(L"tuesday", 1));
-    chooseMenu(win32::CommandId(Command::ImportList));
+    chooseMenu(CommandId(Command::ImportList));
 
-    const fs::path lists = folder.path / "lists";
+    const fs::path lists = scripts.path() / "lists";
     ASSERT_EQ(openedIn.size(), 4u);
     EXPECT_TRUE(fs::equivalent(openedIn[0], _wgetenv(L"USERPROFILE"))) << openedIn[0];
     for (std::size_t i = 1; i < openedIn.size(); ++i)
@@ -318,11 +302,10 @@ TEST_F(Win32WindowTest, TheDialogsOpenInTheFolderLastUsedAndExportAddsTxtForTheT
 }
 
 TEST_F(Win32WindowTest, EachKeyGivesItsCommandWhereItActs) {
-    TempFolder folder;
-    const std::string added = folder.file("added.txt");
+    const std::string added = script("added.txt");
     store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
     open({"01-C:\\s\\a", "02-C:\\s\\b", "03-C:\\s\\c"});
-    ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"added.txt"));
+    ModalAnswerer answerer(TypeIntoFileDialogs(scripts.path(), L"added.txt"));
     HWND list = control(kQueueListId), concurrency = control(kConcurrencyId);
     SetFocus(list);
     clickRow(0);
@@ -347,16 +330,9 @@ TEST_F(Win32WindowTest, EachKeyGivesItsCommandWhereItActs) {
     }
     ASSERT_EQ(answerer.seen.size(), 2u);
     EXPECT_EQ(answerer.seen[0].text, "Are you sure you want to remove 01-C:\\s\\a?");
-    const Texts listMenu{"Run Again", "Skip", "Open Log"};
-    SetFocus(list);
-    EXPECT_EQ(PopupMenuItems([&] { press(VK_APPS); }), listMenu) << "menu key";
-    EXPECT_EQ(PopupMenuItems([&] { press(VK_F10, {VK_SHIFT}); }), listMenu) << "Shift+F10";
-    SetFocus(concurrency);
-    EXPECT_EQ(PopupMenuItems([&] { press(VK_APPS); }), Texts{}) << "menu key off the list";
-
     for (const std::string_view caption : {kStopCaption, kStartCaption}) {
         press('S', {VK_MENU});
-        EXPECT_EQ(textOf(win32::CommandId(Command::StartStop)), caption);
+        EXPECT_EQ(textOf(kStartStop), caption);
         pumpUntil([&] { return !desktop.started.empty(); });
     }
     EXPECT_EQ(desktop.started.size(), 1u);
@@ -395,29 +371,134 @@ TEST_F(Win32WindowTest, TheRowUnderTheMouseShowsItsTooltip) {
 TEST_F(Win32WindowTest, ClearingShowRunMessagesRunsWithoutBoxesAndIsRememberedAtTheNextStart) {
     open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt"});
     const auto checked = [this] {
-        return (GetMenuState(GetMenu(window->handle()), win32::CommandId(Command::ShowRunMessages),
+        return (GetMenuState(GetMenu(window->handle()), CommandId(Command::ShowRunMessages),
                              MF_BYCOMMAND) &
                 MF_CHECKED) != 0;
     };
     EXPECT_TRUE(checked());
-    chooseMenu(win32::CommandId(Command::ShowRunMessages));
+    chooseMenu(CommandId(Command::ShowRunMessages));
     EXPECT_FALSE(checked());
     EXPECT_EQ(store->stringValue(kSettingsKeyPath, "ShowRunMessages"), "0");
 
     ModalAnswerer answerer;
-    click(win32::CommandId(Command::StartStop));
+    click(kStartStop);
     // The launch counts as running from the tick after it, however late that tick falls.
     EXPECT_TRUE(pumpUntil([&] {
         return desktop.started.size() == 1 && textOf(kRunningLineId) == "Running:  1 of 1";
     }));
     EXPECT_TRUE(IsWindowVisible(control(kRunningLineId)));
-    click(win32::CommandId(Command::StartStop));
+    click(kStartStop);
     EXPECT_TRUE(answerer.seen.empty());
 
-    window.reset();
-    state = ProgramState{};
-    open();
+    restart();
     EXPECT_FALSE(checked());
+}
+
+/// For this process, files of the .log type open with a command that copies
+/// them to `opened`, standing in for the program the desktop opens them with.
+class LogViewer {
+public:
+    explicit LogViewer(const fs::path& opened) {
+        RegCreateKeyW(HKEY_CURRENT_USER, L"Classes", &classes_);  // in the temporary key
+        const std::wstring open = L"cmd.exe /c copy \"%1\" \"" + opened.wstring() + L"\"";
+        RegSetValueW(classes_, L".log", REG_SZ, L"vantrel.log", 0);
+        RegSetValueW(classes_, L"vantrel.log\\shell\\open\\command", REG_SZ, open.c_str(), 0);
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, classes_);
+    }
+    ~LogViewer() {
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        RegCloseKey(classes_);
+    }
+
+private:
+    HKEY classes_ = nullptr;
+};
+
+// The list's own menu, from the mouse and from both its keys, acts on the selected row.
+TEST_F(Win32WindowTest, TheListsMenuSkipsRunsAFailedEntryAgainAndOpensItsLog) {
+    store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
+    open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt", "03-C:\\q\\c.txt"});
+    ModalAnswerer answerer;
+    const Texts listMenu{"Run Again", "Skip", "Open Log"};
+    clickRow(2);
+    EXPECT_EQ(PopupMenu([&] { clickRow(2, 0, WM_RBUTTONDOWN); }, "Skip"), listMenu);
+    click(kStartStop);
+    for (const int status : {1, 0}) {
+        pumpUntil([&] { return desktop.runningScripts() == 1; });
+        desktop.endScript(desktop.started.back(), status);
+    }
+    EXPECT_TRUE(pumpUntil([&] { return textOf(kStartStop) == kFinishedCaption; }));
+    EXPECT_EQ(desktop.started, (Texts{"C:\\q\\a.txt", "C:\\q\\b.txt"}));
+
+    clickRow(0);
+    fs::create_directories(desktop.scripts[0].request.logFile.parent_path());
+    WriteBytes(desktop.scripts[0].request.logFile, "a's log");
+    {
+        const LogViewer viewer(scripts.path() / "opened.log");
+        EXPECT_EQ(PopupMenu([&] { press(VK_APPS); }, "Open Log"), listMenu);
+        EXPECT_TRUE(pumpUntil([&] { return ReadBytes(scripts.path() / "opened.log") == "a's log"; }));
+    }
+    EXPECT_EQ(PopupMenu([&] { press(VK_F10, {VK_SHIFT}); }, "Run Again"), listMenu);
+    click(kStartStop);
+    EXPECT_TRUE(pumpUntil([&] { return desktop.started.size() == 3; }));
+    desktop.endEveryScript();
+    EXPECT_TRUE(pumpUntil([&] { return textOf(kStartStop) == kFinishedCaption; }));
+    EXPECT_EQ(desktop.started.back(), "C:\\q\\a.txt");
+    EXPECT_EQ(desktop.started.size(), 3u) << "only the failed entry runs again";
+    EXPECT_TRUE(answerer.seen.empty());
+    SetFocus(control(kConcurrencyId));
+    EXPECT_EQ(PopupMenu([&] { press(VK_APPS); }), Texts{}) << "menu key off the list";
+}
+
+// Closed during a run, or killed, Vantrel leaves the run's record: the next
+// start offers to resume it.
+TEST_F(Win32WindowTest, ClosingDuringARunAsksFirstAndTheNextStartResumesOrStartsAfresh) {
+    const Texts queue{"01-C:\\q\\a.txt", "02-C:\\q\\b.txt", "03-C:\\q\\c.txt"};
+    const std::string a = "C:\\q\\a.txt", b = "C:\\q\\b.txt", c = "C:\\q\\c.txt";
+    store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
+    open(queue);
+    const int answers[] = {IDCANCEL, IDOK, IDCANCEL, IDOK};
+    std::size_t asked = 0;
+    ModalAnswerer answerer([&](HWND, const ModalAnswerer::Seen&) {
+        return asked < std::size(answers) ? answers[asked++] : IDOK;
+    });
+    const auto closeAsked = [&](const std::string& counts) {
+        PostMessageW(window->handle(), WM_CLOSE, 0, 0);
+        settle();
+        return !answerer.seen.empty() && answerer.seen.back().text ==
+               "A run is going on: " + counts +
+                   " are not started yet. Close Vantrel?\n\nThe running scripts go on, and the "
+                   "run can be resumed at the next start.";
+    };
+    click(kStartStop);
+    pumpUntil([&] { return desktop.started.size() == 1; });
+    EXPECT_TRUE(closeAsked("1 scripts are running and 2"));
+    ASSERT_NE(window->handle(), nullptr);
+    desktop.endScript(a);
+    EXPECT_TRUE(pumpUntil([&] { return desktop.started.size() == 2; })) << "the run goes on";
+    EXPECT_TRUE(closeAsked("1 scripts are running and 1"));
+    EXPECT_EQ(window->handle(), nullptr);
+
+    desktop.endScript(b);
+    restart();
+    ASSERT_EQ(answerer.seen.size(), 3u);
+    EXPECT_NE(answerer.seen[2].text.find("2 of 3 scripts started, 0 are still running. Resume it?"),
+              std::string::npos) << answerer.seen[2].text;
+    click(kStartStop);
+    EXPECT_TRUE(pumpUntil([&] { return desktop.started.size() == 3; }));
+    EXPECT_EQ(desktop.started.back(), a) << "started afresh";
+
+    restart();  // killed while a runs
+    ASSERT_EQ(answerer.seen.size(), 4u);
+    EXPECT_NE(answerer.seen[3].text.find("1 of 3 scripts started, 1 is still running"),
+              std::string::npos) << answerer.seen[3].text;
+    click(kStartStop);
+    desktop.endScript(a);
+    EXPECT_TRUE(pumpUntil([&] {
+        desktop.endEveryScript();
+        return textOf(kStartStop) == kFinishedCaption;
+    }));
+    EXPECT_EQ(desktop.started, (Texts{a, b, a, b, c})) << "a, started before the kill, not again";
 }
 
 TEST(Win32FileChooserTest, SeveralChosenFilesAreJoinedToTheirFolder) {
