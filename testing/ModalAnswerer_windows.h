@@ -15,14 +15,11 @@ namespace vantrel::testing {
 /// a new dialog, notes what it shows and presses one of its buttons.
 class ModalAnswerer {
 public:
-    /// What a box showed; `icon` is the standard icon it carries (IDI_...), or
-    /// nullptr for none.
     struct Seen {
         std::string title;
         std::string text;
-        HICON icon = nullptr;
-        bool hasOk = false;
-        bool hasCancel = false;
+        /// The standard icon and the buttons shown, as "question OK Cancel" or "OK".
+        std::string look;
     };
     /// Acts on a dialog: returns the command to press (IDOK, IDCANCEL), or 0
     /// to leave it open for now.
@@ -42,12 +39,6 @@ public:
 
     std::vector<Seen> seen;
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> all;
-        for (const Seen& box : seen) all.push_back(box.text);
-        return all;
-    }
-
     static std::string TextOf(HWND window) {
         std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
         text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
@@ -55,10 +46,6 @@ public:
     }
 
 private:
-    // The statics of a message box's text (Windows numbers it 0xFFFF, Wine 100) and icon.
-    static constexpr int kMessageTextIds[] = {0xFFFF, 100};
-    static constexpr int kMessageIconId = 0x0440;
-
     static void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
         if (current_ == nullptr) return;
         if (!IsWindow(current_->answered_)) current_->answered_ = nullptr;
@@ -89,18 +76,18 @@ private:
     }
 
     static Seen describe(HWND dialog) {
-        Seen box;
-        box.title = TextOf(dialog);
-        for (const int id : kMessageTextIds)
+        // The statics of a message box's text (Windows numbers it 0xFFFF, Wine 100) and icon.
+        constexpr int kMessageIconId = 0x0440;
+        Seen box{TextOf(dialog), {}, {}};
+        for (const int id : {0xFFFF, 100})
             if (HWND text = GetDlgItem(dialog, id)) box.text = TextOf(text);
-        if (shown(dialog, kMessageIconId)) {
-            const auto icon = reinterpret_cast<HICON>(
-                SendDlgItemMessageW(dialog, kMessageIconId, STM_GETICON, 0, 0));
-            for (LPCWSTR standard : {IDI_INFORMATION, IDI_QUESTION, IDI_WARNING, IDI_ERROR})
-                if (icon == LoadIconW(nullptr, standard)) box.icon = LoadIconW(nullptr, standard);
-        }
-        box.hasOk = shown(dialog, IDOK);
-        box.hasCancel = shown(dialog, IDCANCEL);
+        const auto icon = reinterpret_cast<HICON>(
+            shown(dialog, kMessageIconId) ? SendDlgItemMessageW(dialog, kMessageIconId, STM_GETICON, 0, 0) : 0);
+        for (const auto& [standard, name] : {std::pair{IDI_INFORMATION, "information "},
+                                             {IDI_QUESTION, "question "}, {IDI_WARNING, "warning "},
+                                             {IDI_ERROR, "error "}})
+            if (icon != nullptr && icon == LoadIconW(nullptr, standard)) box.look = name;
+        box.look += shown(dialog, IDOK) ? (shown(dialog, IDCANCEL) ? "OK Cancel" : "OK") : "";
         return box;
     }
 

@@ -9,30 +9,24 @@ namespace vantrel::testing {
 class ScreenDpiSetting {
 public:
     explicit ScreenDpiSetting(DWORD dpi) {
-        RegCreateKeyW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", &desktop_);
         DWORD size = sizeof before_;
-        had_ = RegQueryValueExW(desktop_, kValue, nullptr, nullptr,
-                                reinterpret_cast<BYTE*>(&before_), &size) == ERROR_SUCCESS;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &before_,
+                            &size) == ERROR_SUCCESS;
         set(dpi);
     }
     ~ScreenDpiSetting() {
-        if (had_)
-            set(before_);
-        else
-            RegDeleteValueW(desktop_, kValue);
-        RegCloseKey(desktop_);
+        if (had_) set(before_);
+        else RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
     }
     ScreenDpiSetting(const ScreenDpiSetting&) = delete;
     ScreenDpiSetting& operator=(const ScreenDpiSetting&) = delete;
 
 private:
-    static constexpr wchar_t kValue[] = L"LogPixels";
-    void set(DWORD dpi) {
-        RegSetValueExW(desktop_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                       sizeof dpi);
+    static constexpr wchar_t kKey[] = L"Control Panel\\Desktop", kValue[] = L"LogPixels";
+    static void set(DWORD dpi) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof dpi);
     }
 
-    HKEY desktop_ = nullptr;
     DWORD before_ = 0;
     bool had_ = false;
 };

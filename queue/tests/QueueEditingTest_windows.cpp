@@ -1,25 +1,28 @@
 // The queue's promise on the registry, with Windows paths: after any sequence
 // of editing commands the list, the stored queue and what the next start
-// loads hold the same entries in the same order, numbered from 01.
+// loads hold the same entries in the same order, numbered from 01, and a
+// list file imports as it was exported.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "base/WideText_windows.h"
 #include "queue/QueueEditor.h"
 #include "queue/QueueEntry.h"
+#include "testing/FileBytes.h"
 #include "testing/MemoryListBox.h"
 #include "testing/ScriptedFileChooser.h"
+#include "testing/TempFolder.h"
 #include "testing/TempUserStore.h"
 
 namespace vantrel::testing {
 namespace {
 
 using Texts = std::vector<std::string>;
+
+// Names beyond the ANSI code page too, which a list file must keep.
+const char* const kScriptNames[] = {"calc q1.txt", "caf\xC3\xA9.txt", "\xCE\xA9 load.txt", "a&b.txt", "x"};
 
 struct QueueEditingWindowsTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
     TempUserStore userStore;
@@ -29,49 +32,27 @@ struct QueueEditingWindowsTest : ::testing::Test, Notice, Prompt, ScriptedFileCh
     ProgramState program;
     MemoryListBox list;
     QueueEditor editor{program, record, list, *this, *this, *this};
-    const std::filesystem::path listFile =
-        std::filesystem::temp_directory_path() /
-        ("vantrel queue " + std::to_string(GetCurrentProcessId()) + ".txt");
+    TempFolder scripts;
+    const std::string listFile = Utf8FromWide((scripts.path() / "queue.txt").wstring());
     std::mt19937 random{20261206};  // a fixed random start, so a failure repeats
     bool answerOk = true;
-
-    /// The script files the paths name, in folders of their own.
-    const std::filesystem::path scripts =
-        std::filesystem::temp_directory_path() /
-        ("vantrel scripts " + std::to_string(GetCurrentProcessId()));
-
-    QueueEditingWindowsTest() {
-        for (int folder = 0; folder < 3; ++folder)
-            for (const std::string& name : ScriptNames()) {
-                const std::filesystem::path file = scriptFile(folder, name);
-                std::filesystem::create_directories(file.parent_path());
-                std::ofstream(file) << "LOGIN\r\n";
-            }
-    }
-    ~QueueEditingWindowsTest() override {
-        std::filesystem::remove(listFile);
-        std::filesystem::remove_all(scripts);
-    }
+    Texts exported;
 
     void showNotice(const std::string&) override {}
     void showInformation(const std::string&) override {}
     bool confirm(const std::string&) override { return answerOk; }
 
     int below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(random); }
-    static const Texts& ScriptNames() {
-        static const Texts names{"calc q1.txt", "caf\xC3\xA9.txt", "\xCE\xA9 load.txt", "a&b.txt",
-                                 "x"};
-        return names;
-    }
-    std::filesystem::path scriptFile(int folder, const std::string& name) const {
-        return scripts / ("Scripts " + std::to_string(folder)) / *WideFromUtf8(name);
-    }
+    /// One to three script files, made in one of three folders.
     Texts somePaths() {
         Texts paths(1 + below(3));
-        for (std::string& path : paths)
-            path = Utf8FromWide(
-                scriptFile(below(3), ScriptNames()[below(static_cast<int>(ScriptNames().size()))])
-                    .wstring());
+        for (std::string& path : paths) {
+            const std::filesystem::path file = scripts.path() / ("Scripts " + std::to_string(below(3))) /
+                                               *WideFromUtf8(kScriptNames[below(std::size(kScriptNames))]);
+            std::filesystem::create_directories(file.parent_path());
+            WriteBytes(file, "LOGIN\r\n");
+            path = Utf8FromWide(file.wstring());
+        }
         return paths;
     }
     void selectSome() {
@@ -79,28 +60,26 @@ struct QueueEditingWindowsTest : ::testing::Test, Notice, Prompt, ScriptedFileCh
         list.setCurrentIndex(list.count() == 0 ? -1 : below(list.count()));
     }
     void editOnce() {
-        switch (below(7)) {
-            case 0:
-                scriptFiles = somePaths();
-                return editor.addScripts();
-            case 1:
-                return editor.dropFiles(somePaths());
-            case 2:
-                answerOk = below(2) == 0;
-                selectSome();
-                return editor.removeSelected();
-            case 3:
-                selectSome();
-                return editor.moveSelectedUp();
-            case 4:
-                selectSome();
-                return editor.moveSelectedDown();
+        const int command = below(7);
+        answerOk = below(2) == 0;
+        selectSome();
+        scriptFiles = somePaths();
+        listFileToSave = listFileToOpen = listFile;
+        switch (command) {
+            case 0: return editor.addScripts();
+            case 1: return editor.dropFiles(somePaths());
+            case 2: return editor.removeSelected();
+            case 3: return editor.moveSelectedUp();
+            case 4: return editor.moveSelectedDown();
             case 5:
-                listFileToSave = Utf8FromWide(listFile.wstring());
-                return editor.exportList();
+                editor.exportList();
+                exported = list.texts();
+                return;
             default:
-                listFileToOpen = Utf8FromWide(listFile.wstring());
-                return editor.importList();
+                editor.importList();
+                if (!exported.empty()) {
+                    EXPECT_EQ(list.texts(), exported) << "imported as exported";
+                }
         }
     }
     /// What the next start shows: the record read through a new store.

@@ -24,10 +24,6 @@ TestWindow OpenWindow(const std::string& title, DWORD style, HWND owner = nullpt
     return window;
 }
 
-class IgnoredNotice : public Notice {
-    void showNotice(const std::string&) override {}
-};
-
 TEST(WindowListTest, CountsUnownedTitledWindowsHiddenOnesIncluded) {
     const std::string title = "esscmd.exe \xC3\xA9t\xC3\xA9" + kMarker;  // été
     const TestWindow shown = OpenWindow(title, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
@@ -47,7 +43,9 @@ TEST(WindowListTest, ActivationRestoresAMinimizedWindowAndBringsItToTheFront) {
     ShowWindow(script.get(), SW_MINIMIZE);
     SetForegroundWindow(other.get());
     ASSERT_TRUE(IsIconic(script.get()));
-    IgnoredNotice notice;
+    struct : Notice {
+        void showNotice(const std::string&) override {}
+    } notice;
     WindowTitleSearch::activateMatchingWindow(*OpenDesktopWindowList(), notice, "ESSCMD.EXE" + kMarker,
                                           MatchMode::StartsWith);
     EXPECT_FALSE(IsIconic(script.get()));

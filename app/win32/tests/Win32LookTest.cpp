@@ -9,7 +9,6 @@
 #include "app/FormLayout.h"
 #include "app/win32/Win32AboutBox.h"
 #include "app/win32/tests/Win32WindowFixture.h"
-#include "queue/QueueEntry.h"
 #include "testing/MarkProbes_windows.h"
 
 namespace vantrel::testing {
@@ -17,99 +16,101 @@ namespace {
 
 using namespace win32;
 
+std::string Described(const RECT& place) {
+    return std::to_string(place.left) + "," + std::to_string(place.top) + " " +
+           std::to_string(place.right - place.left) + "x" + std::to_string(place.bottom - place.top);
+}
+
+RECT PlaceInParent(HWND control) {
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+RECT ClientArea(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    return client;
+}
+
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
+/// The face the font system actually picked for a control's font.
+std::wstring FaceDrawnFor(HWND control) {
+    const ScreenDc screen;
+    const Selection font(screen.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(screen.get(), LF_FACESIZE, face);
+    return face;
+}
+
 class Win32LookTest : public Win32WindowFixture {
 protected:
     int dpi = GetDeviceCaps(ScreenDc().get(), LOGPIXELSX);
 
-    RECT pixels(const TwipRect& twips) const {
-        const double perPixel = TwipsPerPixel(dpi);
-        const int left = PixelsFromTwips(twips.left, perPixel),
-                  top = PixelsFromTwips(twips.top, perPixel);
-        return {left, top, left + PixelsFromTwips(twips.width, perPixel),
-                top + PixelsFromTwips(twips.height, perPixel)};
-    }
-    static RECT placeInParent(HWND control) {
-        RECT place;
-        GetWindowRect(control, &place);
-        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-        return place;
-    }
-    static LOGFONTW fontOf(HWND control) {
-        LOGFONTW font{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
-                   &font);
-        return font;
-    }
-    /// The face the font system actually picked for a control's font.
-    static std::wstring faceDrawnFor(HWND control) {
-        const ScreenDc screen;
-        HGDIOBJ previous = SelectObject(
-            screen.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-        wchar_t face[LF_FACESIZE] = {};
-        GetTextFaceW(screen.get(), LF_FACESIZE, face);
-        SelectObject(screen.get(), previous);
-        return face;
+    std::string pixels(const TwipRect& twips) const {
+        const auto at = [perPixel = TwipsPerPixel(dpi)](int twips) { return PixelsFromTwips(twips, perPixel); };
+        return Described({at(twips.left), at(twips.top), at(twips.left) + at(twips.width),
+                          at(twips.top) + at(twips.height)});
     }
     std::filesystem::path screenshot(const std::string& name) const {
         return std::filesystem::path(VANTREL_SCREENSHOT_DIR) /
-               (name + "-" + std::to_string(dpi) + "dpi.png");
+               (name + "-" + std::to_string(dpi) + "dpi.bmp");
     }
 };
-
-void ExpectRect(const RECT& actual, const RECT& expected, const char* what) {
-    EXPECT_TRUE(EqualRect(&actual, &expected))
-        << what << ": " << actual.left << "," << actual.top << " " << actual.right - actual.left
-        << "x" << actual.bottom - actual.top << " instead of " << expected.left << ","
-        << expected.top << " " << expected.right - expected.left << "x"
-        << expected.bottom - expected.top;
-}
 
 TEST_F(Win32LookTest, ControlsSitWhereTheirTwipsSayInTheirFonts) {
     using namespace main_form;
     open({"01-C:\\jobs\\a.txt"});
+    const int up = CommandId(Command::MoveSelectedUp), add = CommandId(Command::AddScripts),
+              startStop = CommandId(Command::StartStop);
     const std::pair<int, TwipRect> places[] = {
-        {kPartialTitleLabelId, kPartialTitleLabel},
-        {kPartialTitleEditId, kPartialTitleEdit},
-        {kStartsWithId, kStartsWithButton},
-        {kContainsId, kContainsButton},
-        {win32::CommandId(Command::Activate), kActivateButton},
-        {kQueueListId, kQueueList},
-        {win32::CommandId(Command::AddScripts), kAddButton},
-        {kQueueHeadingId, kQueueHeading},
-        {win32::CommandId(Command::RemoveSelected), kRemoveButton},
-        {win32::CommandId(Command::StartStop), kStartStopButton},
-        {win32::CommandId(Command::MoveSelectedUp), kMoveUpButton},
-        {win32::CommandId(Command::MoveSelectedDown), kMoveDownButton},
-        {kConcurrencyHeadingId, kConcurrencyHeading},
-        {kStatusLineId, kStatusLines[0]},
-        {kStatusLineId + 1, kStatusLines[1]},
-        {kStatusLineId + 2, kStatusLines[2]},
+        {kPartialTitleLabelId, kPartialTitleLabel}, {kPartialTitleEditId, kPartialTitleEdit},
+        {kStartsWithId, kStartsWithButton}, {kContainsId, kContainsButton},
+        {CommandId(Command::Activate), kActivateButton}, {kQueueListId, kQueueList},
+        {add, kAddButton}, {kQueueHeadingId, kQueueHeading},
+        {CommandId(Command::RemoveSelected), kRemoveButton}, {startStop, kStartStopButton},
+        {up, kMoveUpButton}, {CommandId(Command::MoveSelectedDown), kMoveDownButton},
+        {kConcurrencyHeadingId, kConcurrencyHeading}, {kStatusLineId, kStatusLines[0]},
+        {kStatusLineId + 1, kStatusLines[1]}, {kStatusLineId + 2, kStatusLines[2]},
     };
     for (const auto& [id, twips] : places)
-        ExpectRect(placeInParent(control(id)), pixels(twips), "control");
-    // A drop-down list's height follows its font; its place does not.
-    const RECT box = placeInParent(control(kConcurrencyId)), wanted = pixels(kConcurrencyBox);
-    EXPECT_EQ(box.left, wanted.left);
-    EXPECT_EQ(box.top, wanted.top);
-    EXPECT_EQ(box.right, wanted.right);
-    RECT client;
-    GetClientRect(window->handle(), &client);
-    ExpectRect(client, pixels({0, 0, kClient.width, kClient.height}), "client area");
+        EXPECT_EQ(Described(PlaceInParent(control(id))), pixels(twips)) << "control " << id;
+    // A drop-down list's height follows its font; its place and width do not.
+    const std::string box = Described(PlaceInParent(control(kConcurrencyId))),
+                      wanted = pixels(kConcurrencyBox);
+    EXPECT_EQ(box.substr(0, box.find('x')), wanted.substr(0, wanted.find('x')));
+    EXPECT_EQ(Described(ClientArea(window->handle())), pixels({0, 0, kClient.width, kClient.height}));
 
-    for (const int id : std::initializer_list<int>{kQueueListId, win32::CommandId(Command::AddScripts), win32::CommandId(Command::StartStop), kConcurrencyId, kStatusLineId}) {
-        EXPECT_EQ(faceDrawnFor(control(id)), L"MS Sans Serif");
-        EXPECT_EQ(fontOf(control(id)).lfWeight, FW_BOLD);
-        EXPECT_EQ(fontOf(control(id)).lfHeight, -std::lround(8.25 * dpi / 72));
+    for (const int id : std::initializer_list<int>{kQueueListId, add, startStop, kConcurrencyId, kStatusLineId}) {
+        EXPECT_EQ(FaceDrawnFor(control(id)), L"MS Sans Serif");
+        EXPECT_EQ(FontOf(control(id)).lfWeight, FW_BOLD);
+        EXPECT_EQ(FontOf(control(id)).lfHeight, -std::lround(8.25 * dpi / 72));
     }
-    for (const int id : std::initializer_list<int>{kPartialTitleLabelId, kStartsWithId, kContainsId, win32::CommandId(Command::Activate)})
-        EXPECT_EQ(fontOf(control(id)).lfWeight, FW_NORMAL);
+    for (const int id : std::initializer_list<int>{kPartialTitleLabelId, kStartsWithId, kContainsId,
+                                                   CommandId(Command::Activate)})
+        EXPECT_EQ(FontOf(control(id)).lfWeight, FW_NORMAL);
     ASSERT_TRUE(window->arrowsInSymbolFont()) << "the test display has Wingdings";
-    EXPECT_EQ(faceDrawnFor(control(win32::CommandId(Command::MoveSelectedUp))), L"Wingdings");
-    EXPECT_EQ(fontOf(control(win32::CommandId(Command::MoveSelectedUp))).lfCharSet, SYMBOL_CHARSET);
-    EXPECT_EQ(textOf(win32::CommandId(Command::MoveSelectedUp)), "\xC3\xA1");  // U+00E1, the up arrow's place in the font
-    EXPECT_EQ(textOf(win32::CommandId(Command::MoveSelectedDown)), "\xC3\xA2");
+    EXPECT_EQ(FaceDrawnFor(control(up)), L"Wingdings");
+    EXPECT_EQ(FontOf(control(up)).lfCharSet, SYMBOL_CHARSET);
+    // U+00E1 and U+00E2, the arrows' places in the font.
+    EXPECT_EQ(textOf(up) + textOf(CommandId(Command::MoveSelectedDown)), "\xC3\xA1\xC3\xA2");
     EXPECT_EQ(textOf(kConcurrencyId), "1");
     SaveScreenshot(window->handle(), screenshot("main-window"));
+
+    HWND from = control(kQueueListId);
+    std::vector<int> visited;
+    for (int step = 0; step < 7; ++step)
+        visited.push_back(GetDlgCtrlID(from = GetNextDlgTabItem(window->handle(), from, FALSE)));
+    EXPECT_EQ(visited, (std::vector<int>{add, CommandId(Command::RemoveSelected), startStop, up,
+                                         CommandId(Command::MoveSelectedDown), kConcurrencyId,
+                                         kQueueListId}))
+        << "Tab visits the shown controls in order";
 }
 
 TEST_F(Win32LookTest, EachRowShowsItsProgressMarkInTheSharedShapeAndColourAndEveryMarkDiffers) {
@@ -126,6 +127,7 @@ TEST_F(Win32LookTest, EachRowShowsItsProgressMarkInTheSharedShapeAndColourAndEve
     ShowPainted(window->handle());
 
     std::set<std::vector<COLORREF>> looks;
+    const double scale = static_cast<double>(dpi) / 96;
     for (std::size_t row = 0; row < entries.size(); ++row) {
         RECT item;
         SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
@@ -134,38 +136,23 @@ TEST_F(Win32LookTest, EachRowShowsItsProgressMarkInTheSharedShapeAndColourAndEve
         ASSERT_EQ(mark.right - mark.left, MulDiv(kMarkGrid, dpi, 96));
         const ScreenPixels shown(mark);
         const MarkShape shape = ProgressMarkShape(kEveryRowProgress[row]);
-        for (const GridPoint& point : MissingInk(shown, mark, shape))
-            ADD_FAILURE() << "row " << row << " lacks ink at " << point.x << "," << point.y;
-        const double scale = static_cast<double>(dpi) / 96;
+        EXPECT_TRUE(MissingInk(shown, mark, shape).empty()) << "row " << row << " lacks ink";
+        // Beyond a grid point around the shape's strokes, only the list's background.
         const GridBox box = InkBox(shape);
         std::vector<COLORREF> look;
         for (int y = mark.top; y < mark.bottom; ++y)
             for (int x = mark.left; x < mark.right; ++x) {
                 look.push_back(shown.at(x, y));
-                const double gridX = (x - mark.left + 0.5) / scale,
-                             gridY = (y - mark.top + 0.5) / scale;
+                const double gridX = (x - mark.left + 0.5) / scale, gridY = (y - mark.top + 0.5) / scale;
                 const bool outside = gridX < box.left - 1 || gridX > box.right + 1 ||
                                      gridY < box.top - 1 || gridY > box.bottom + 1;
                 EXPECT_TRUE(!outside || shown.at(x, y) == GetSysColor(COLOR_WINDOW))
-                    << "row " << row << " has ink outside its mark at " << x - mark.left << ","
-                    << y - mark.top;
+                    << "row " << row << " at " << x - mark.left << "," << y - mark.top;
             }
         looks.insert(look);
     }
     EXPECT_EQ(looks.size(), entries.size()) << "two states look the same";
     SaveScreenshot(window->handle(), screenshot("progress-marks"));
-}
-
-TEST_F(Win32LookTest, TabVisitsTheShownControlsInOrder) {
-    open();
-    HWND from = control(kQueueListId);
-    std::vector<int> visited;
-    for (int step = 0; step < 7; ++step) {
-        from = GetNextDlgTabItem(window->handle(), from, FALSE);
-        visited.push_back(GetDlgCtrlID(from));
-    }
-    EXPECT_EQ(visited, (std::vector<int>{win32::CommandId(Command::AddScripts), win32::CommandId(Command::RemoveSelected), win32::CommandId(Command::StartStop), win32::CommandId(Command::MoveSelectedUp), win32::CommandId(Command::MoveSelectedDown),
-                                         kConcurrencyId, kQueueListId}));
 }
 
 TEST_F(Win32LookTest, AboutShowsTheVersionTextWithCloseFocusedAndTheLinkOverTheNotice) {
@@ -177,15 +164,11 @@ TEST_F(Win32LookTest, AboutShowsTheVersionTextWithCloseFocusedAndTheLinkOverTheN
         texts.push_back(ModalAnswerer::TextOf(GetDlgItem(box, kAboutTextId)));
         texts.push_back(ModalAnswerer::TextOf(GetDlgItem(box, kLinkId)));
         EXPECT_EQ(GetFocus(), GetDlgItem(box, kAboutCloseId));
-        for (const auto& [id, twips] : {std::pair{kAboutTextId, kAboutText},
-                                        {kLegalNoticeId, kLegalNotice},
-                                        {kLinkId, kLink},
-                                        {kAboutCloseId, kCloseButton}})
-            ExpectRect(placeInParent(GetDlgItem(box, id)), pixels(twips), "about box control");
-        RECT client;
-        GetClientRect(box, &client);
-        ExpectRect(client, pixels({0, 0, kClient.width, kClient.height}), "about box client area");
-        const LOGFONTW link = fontOf(GetDlgItem(box, kLinkId));
+        for (const auto& [id, twips] : {std::pair{kAboutTextId, kAboutText}, {kLegalNoticeId, kLegalNotice},
+                                        {kLinkId, kLink}, {kAboutCloseId, kCloseButton}})
+            EXPECT_EQ(Described(PlaceInParent(GetDlgItem(box, id))), pixels(twips)) << "about box " << id;
+        EXPECT_EQ(Described(ClientArea(box)), pixels({0, 0, kClient.width, kClient.height}));
+        const LOGFONTW link = FontOf(GetDlgItem(box, kLinkId));
         EXPECT_EQ(std::wstring(link.lfFaceName), L"Times New Roman");
         EXPECT_TRUE(link.lfItalic && link.lfWeight == FW_BOLD);
         EXPECT_EQ(link.lfHeight, -std::lround(21.75 * dpi / 72));
@@ -193,8 +176,8 @@ TEST_F(Win32LookTest, AboutShowsTheVersionTextWithCloseFocusedAndTheLinkOverTheN
         SaveScreenshot(box, screenshot("about-box"));
         return IDCANCEL;  // Escape
     });
-    chooseMenu(win32::CommandId(Command::About));
-    chooseMenu(win32::CommandId(Command::About));
+    chooseMenu(CommandId(Command::About));
+    chooseMenu(CommandId(Command::About));
     const std::string about =
         AboutText(product::kName, {product::kVersionMajor, product::kVersionMinor,
                                    product::kVersionBuild, product::kVersionRevision});

@@ -10,11 +10,29 @@
 #include "app/win32/Win32MainWindow.h"
 #include "queue/QueueEntry.h"
 #include "testing/FakeDesktop.h"
+#include "testing/FileBytes.h"
 #include "testing/ModalAnswerer_windows.h"
 #include "testing/TempFolder.h"
 #include "testing/TempRegistryKey_windows.h"
 
 namespace vantrel::testing {
+
+/// Sends a key as a person presses it, with these keys held (VK_MENU for Alt).
+inline void PressKey(WORD key, std::initializer_list<WORD> held = {}) {
+    std::vector<INPUT> strokes;
+    const auto stroke = [&strokes](WORD virtualKey, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.dwFlags = flags;
+        strokes.push_back(input);
+    };
+    for (const WORD down : held) stroke(down, 0);
+    stroke(key, 0);
+    stroke(key, KEYEVENTF_KEYUP);
+    for (const WORD up : held) stroke(up, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
+}
 
 /// The real Win32 main window over the registry (a temporary key standing in
 /// for HKEY_CURRENT_USER) and a desktop the test opens and closes windows on.
@@ -25,7 +43,14 @@ struct Win32WindowFixture : ::testing::Test {
     ProgramState state;
     FakeDesktop desktop;
     TempFolder journal;
+    TempFolder scripts;
     std::unique_ptr<win32::Win32MainWindow> window;
+
+    /// A script file of that name, made in the scripts folder; its Windows path.
+    std::string script(const std::string& name) const {
+        WriteBytes(scripts.path() / name, "LOGIN\r\n");
+        return Utf8FromWide((scripts.path() / name).wstring());
+    }
 
     /// Opens the window on these saved entries (Windows paths).
     void open(const std::vector<std::string>& savedEntries = {}) {
@@ -35,6 +60,12 @@ struct Win32WindowFixture : ::testing::Test {
         window->load();
         window->show(SW_SHOWNORMAL);
         settle();
+    }
+    /// Vantrel killed, or closed, and started again over what it left.
+    void restart() {
+        window.reset();
+        state = ProgramState{};
+        open();
     }
     ProgramParts parts(std::optional<StoreProblem> problem = std::nullopt) {
         return {state, *store, desktop, desktop, std::move(problem), journal.path()};
@@ -63,29 +94,18 @@ struct Win32WindowFixture : ::testing::Test {
     }
     /// A key pressed as a person presses it, with these keys held (VK_MENU for Alt).
     void press(WORD key, std::initializer_list<WORD> held = {}) const {
-        std::vector<INPUT> strokes;
-        const auto stroke = [&strokes](WORD virtualKey, DWORD flags) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = virtualKey;
-            input.ki.dwFlags = flags;
-            strokes.push_back(input);
-        };
-        for (const WORD down : held) stroke(down, 0);
-        stroke(key, 0);
-        stroke(key, KEYEVENTF_KEYUP);
-        for (const WORD up : held) stroke(up, KEYEVENTF_KEYUP);
-        SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
+        PressKey(key, held);
         settle();
     }
-    /// A mouse click on a row, with Ctrl or Shift (MK_CONTROL, MK_SHIFT) held.
-    void clickRow(int row, WPARAM keys = 0) const {
+    /// A mouse click on a row, with Ctrl or Shift (MK_CONTROL, MK_SHIFT) held;
+    /// with the right button when `down` is WM_RBUTTONDOWN.
+    void clickRow(int row, WPARAM keys = 0, UINT down = WM_LBUTTONDOWN) const {
         HWND list = control(win32::kQueueListId);
         RECT item;
         SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
         const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
-        SendMessageW(list, WM_LBUTTONUP, keys, point);
+        SendMessageW(list, down, (down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON) | keys, point);
+        SendMessageW(list, down + 1, keys, point);  // the button's WM_..BUTTONUP
         settle();
     }
     /// The rows as shown, selected ones marked "*".

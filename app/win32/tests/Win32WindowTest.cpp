@@ -1,5 +1,6 @@
 // The Win32 main window doing what the user asks: start-up, the concurrency,
-// the editing commands with their real file dialogs and boxes, and a run.
+// the editing commands with their real file dialogs and boxes, the list's own
+// menu, and closing during a run and resuming it.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
@@ -11,7 +12,6 @@
 
 #include "app/win32/Win32FileChooser.h"
 #include "app/win32/tests/Win32WindowFixture.h"
-#include "testing/FileBytes.h"
 
 namespace vantrel::testing {
 namespace {
@@ -22,42 +22,19 @@ namespace fs = std::filesystem;
 
 using Win32WindowTest = Win32WindowFixture;
 
-/// A folder of its own under the temporary folder, removed with everything in it.
-struct TempFolder {
-    fs::path path =
-        fs::temp_directory_path() / ("vantrel window " + std::to_string(GetCurrentProcessId()));
-    TempFolder() {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const {
-        const fs::path file = path / name;
-        WriteBytes(file, "LOGIN\r\n");
-        return Utf8FromWide(file.wstring());
-    }
-};
-
-constexpr int kFilterBox = 0x470;
+constexpr int kStartStop = CommandId(Command::StartStop);
+const std::string kA = "C:\\q\\a.txt", kB = "C:\\q\\b.txt", kC = "C:\\q\\c.txt";
+const Texts kQueue{"01-" + kA, "02-" + kB, "03-" + kC};
 
 /// The file name box of an open or save dialog, or nullptr for a message box.
 HWND FileNameBox(HWND dialog) {
-    constexpr int kFileNameCombo = 0x47C, kFileNameEdit = 0x480;
-    HWND box = GetDlgItem(dialog, kFileNameCombo);
-    return box != nullptr ? box : GetDlgItem(dialog, kFileNameEdit);
-}
-
-fs::path FolderShownIn(HWND dialog) {
-    wchar_t folder[MAX_PATH] = {};
-    SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
-    return folder;
+    HWND box = GetDlgItem(dialog, 0x47C);  // the name's combo box, or its edit box
+    return box != nullptr ? box : GetDlgItem(dialog, 0x480);
 }
 
 /// Picks a file type as a person does in the dialog's list of them, counted from 0.
 void ChooseFilter(HWND dialog, int filter) {
+    constexpr int kFilterBox = 0x470;
     HWND types = GetDlgItem(dialog, kFilterBox);
     SendMessageW(types, CB_SETCURSEL, filter, 0);
     // What the box tells its dialog when a person picks from its open list.
@@ -68,17 +45,8 @@ void ChooseFilter(HWND dialog, int filter) {
 
 /// The names the dialog's file list shows.
 std::set<std::wstring> FilesShownIn(HWND dialog) {
-    HWND view = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM found) -> BOOL {
-            wchar_t name[32] = {};
-            GetClassNameW(child, name, 32);
-            if (wcscmp(name, WC_LISTVIEWW) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(found) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&view));
+    HWND view = FindWindowExW(FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr), nullptr,
+                              WC_LISTVIEWW, nullptr);
     std::set<std::wstring> names;
     for (int item = 0; item < ListView_GetItemCount(view); ++item) {
         wchar_t name[MAX_PATH] = {};
@@ -116,178 +84,171 @@ HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
     return memory;
 }
 
+/// The first shown window of this thread of that class, or nullptr.
+HWND ShownWindowOfClass(const wchar_t* windowClass) {
+    static std::pair<const wchar_t*, HWND> found;
+    found = {windowClass, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (wcscmp(name, found.first) == 0 && IsWindowVisible(window)) found.second = window;
+            return found.second == nullptr;
+        },
+        0);
+    return found.second;
+}
+
 /// The items of the pop-up menu `open` brings up, which is then closed as
-/// Escape would close it; empty when none comes up.
-Texts PopupMenuItems(const std::function<void()>& open) {
+/// Escape would close it, or, given a `choice`, that item is chosen with the
+/// arrow keys and Enter; empty when none comes up.
+Texts PopupMenu(const std::function<void()>& open, const std::string& choice = {}) {
     static Texts items;
+    static std::string chosen;
     items.clear();
+    chosen = choice;
     const UINT_PTR timer = SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR, DWORD) {
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM) -> BOOL {
-                wchar_t name[16] = {};
-                GetClassNameW(window, name, 16);
-                if (wcscmp(name, L"#32768") != 0 || !IsWindowVisible(window)) return TRUE;
-                const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
-                for (int item = 0; item < GetMenuItemCount(menu); ++item) {
-                    wchar_t caption[64] = {};
-                    GetMenuStringW(menu, item, caption, 64, MF_BYPOSITION);
-                    items.push_back(Utf8FromWide(caption));
-                }
-                EndMenu();
-                return FALSE;
-            },
-            0);
+        HWND shown = ShownWindowOfClass(L"#32768");
+        if (!items.empty() || shown == nullptr) return;  // its keys are on their way
+        const auto menu = reinterpret_cast<HMENU>(SendMessageW(shown, MN_GETHMENU, 0, 0));
+        for (int item = 0; item < GetMenuItemCount(menu); ++item) {
+            wchar_t caption[64] = {};
+            GetMenuStringW(menu, item, caption, 64, MF_BYPOSITION);
+            items.push_back(Utf8FromWide(caption));
+        }
+        const auto found = std::find(items.begin(), items.end(), chosen);
+        if (found == items.end()) return EndMenu(), void();
+        for (auto item = items.begin(); item <= found; ++item) PressKey(VK_DOWN);
+        PressKey(VK_RETURN);
     });
     open();
     KillTimer(nullptr, timer);
     return items;
 }
 
-TEST_F(Win32WindowTest, StartUpShowsTheSavedQueueConcurrencyAndHiddenTitle) {
-    store->setStringValue(kSettingsKeyPath, "Id", "4");
-    open({"02-C:\\jobs\\b.txt", "01-C:\\jobs\\a.txt"});
-    EXPECT_EQ(rows(), (Texts{"01-C:\\jobs\\a.txt", "02-C:\\jobs\\b.txt"}));
-    EXPECT_EQ(textOf(kConcurrencyId), "4");
-    EXPECT_EQ(textOf(win32::CommandId(Command::StartStop)), "Start");
+/// For this process, files of the .log type open with a command that copies
+/// them to `opened`, standing in for the program the desktop opens them with.
+class LogViewer {
+public:
+    explicit LogViewer(const fs::path& opened) {
+        RegCreateKeyW(HKEY_CURRENT_USER, L"Classes", &classes_);  // in the temporary key
+        const std::wstring open = L"cmd.exe /c copy \"%1\" \"" + opened.wstring() + L"\"";
+        RegSetValueW(classes_, L".log", REG_SZ, L"vantrel.log", 0);
+        RegSetValueW(classes_, L"vantrel.log\\shell\\open\\command", REG_SZ, open.c_str(), 0);
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, classes_);
+    }
+    ~LogViewer() {
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        RegCloseKey(classes_);
+    }
+
+private:
+    HKEY classes_ = nullptr;
+};
+
+// Only a concurrency the user picks is stored, at once, not one start-up shows.
+TEST_F(Win32WindowTest, StartUpShowsTheSavedQueueConcurrencyAndHiddenTitleAndAPickedConcurrencyIsKept) {
+    store->setStringValue(kSettingsKeyPath, "Id", "abc");
+    open({kQueue[1], kQueue[0]});
+    EXPECT_EQ(rows(), (Texts{kQueue[0], kQueue[1]}));
+    EXPECT_EQ(textOf(kConcurrencyId), "1");
+    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "abc");
+    EXPECT_EQ(textOf(kStartStop), "Start");
     EXPECT_EQ(ModalAnswerer::TextOf(window->handle()), "Vantrel");
     EXPECT_EQ(textOf(kPartialTitleEditId), "esscmd.exe");
     EXPECT_FALSE(IsWindowVisible(control(kPartialTitleEditId)));
     EXPECT_EQ(SendMessageW(control(kQueueListId), LB_GETHORIZONTALEXTENT, 0, 0),
               ListHorizontalExtent(window->twipsPerPixel()));
-}
-
-TEST_F(Win32WindowTest, AConcurrencyPickedWithTheKeyboardIsStoredAtOnce) {
-    store->setStringValue(kSettingsKeyPath, "Id", "abc");
-    open();
-    EXPECT_EQ(textOf(kConcurrencyId), "1");
-    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "abc");
     SetFocus(control(kConcurrencyId));
-    for (int i = 0; i < 5; ++i) SendMessageW(control(kConcurrencyId), WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; i < 3; ++i) SendMessageW(control(kConcurrencyId), WM_KEYDOWN, VK_DOWN, 0);
     settle();
-    EXPECT_EQ(textOf(kConcurrencyId), "6");
-    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "6");
-}
+    EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "4");
+    restart();
+    EXPECT_EQ(textOf(kConcurrencyId), "4");
 
-TEST_F(Win32WindowTest, AStoreProblemIsShownInAPlainBoxTheUserCloses) {
     ModalAnswerer answerer;
     Win32MainWindow damaged(parts(StoreProblem{"HKEY_CURRENT_USER", "access is denied"}));
     damaged.load();
     ASSERT_EQ(answerer.seen.size(), 1u);
-    EXPECT_EQ(answerer.seen[0].title, "Vantrel");
-    EXPECT_EQ(answerer.seen[0].icon, nullptr);
-    EXPECT_TRUE(answerer.seen[0].hasOk && !answerer.seen[0].hasCancel);
+    EXPECT_EQ(answerer.seen[0].title + " " + answerer.seen[0].look, "Vantrel OK") << "a plain box";
     EXPECT_NE(answerer.seen[0].text.find("access is denied"), std::string::npos);
 }
 
 TEST_F(Win32WindowTest, AddDropsTheArrowsAndTheListsMenuChangeTheQueue) {
-    TempFolder folder;
-    const std::string a = folder.file("a.txt"), b = folder.file("b b.txt"),
-                      c = folder.file("c.txt");
+    const std::string a = script("a.txt"), b = script("b b.txt"), c = script("c.txt");
+    const std::string folder = Utf8FromWide(scripts.path().wstring());
     open({"01-C:\\s\\x.txt"});
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"\"a.txt\" \"b b.txt\""));
-        click(win32::CommandId(Command::AddScripts));
-        EXPECT_EQ(answerer.seen.size(), 1u);
-    }
-    const std::string dir = Utf8FromWide(folder.path.wstring());
-    {
-        ModalAnswerer answerer;
+        ModalAnswerer answerer(TypeIntoFileDialogs(scripts.path(), L"\"a.txt\" \"b b.txt\""));
+        click(CommandId(Command::AddScripts));
         PostMessageW(control(kQueueListId), WM_DROPFILES,
-                     reinterpret_cast<WPARAM>(DropOf({*WideFromUtf8(c), folder.path.wstring()})), 0);
+                     reinterpret_cast<WPARAM>(DropOf({*WideFromUtf8(c), scripts.path().wstring()})), 0);
         settle();
-        ASSERT_EQ(answerer.seen.size(), 1u);
-        EXPECT_EQ(answerer.seen[0].text,
-                  "Only files can be queued, so these have not been added:\n" + dir + " (a folder)");
+        ASSERT_EQ(answerer.seen.size(), 2u);
+        EXPECT_EQ(answerer.seen[1].text,
+                  "Only files can be queued, so these have not been added:\n" + folder + " (a folder)");
     }
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\x.txt", "02-" + a, "03-" + b, "04-" + c}));
 
     clickRow(3);
-    click(win32::CommandId(Command::MoveSelectedUp));
-    click(win32::CommandId(Command::MoveSelectedUp));
-    click(win32::CommandId(Command::MoveSelectedDown));
+    for (const Command move : {Command::MoveSelectedUp, Command::MoveSelectedUp, Command::MoveSelectedDown})
+        click(CommandId(move));
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\x.txt", "02-" + a, "03-" + c + "*", "04-" + b}));
-
-    const std::string list = Utf8FromWide((folder.path / "queue.txt").wstring());
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"queue.txt"));
-        chooseMenu(win32::CommandId(Command::ExportList));
+        ModalAnswerer answerer(TypeIntoFileDialogs(scripts.path(), L"queue.txt"));
+        chooseMenu(CommandId(Command::ExportList));
         ASSERT_EQ(answerer.seen.size(), 2u);
-        EXPECT_EQ(answerer.seen[1].text, " Your list has been saved to " + list + ".");
-        EXPECT_EQ(answerer.seen[1].icon, nullptr);
+        EXPECT_EQ(answerer.seen[1].text + answerer.seen[1].look,
+                  " Your list has been saved to " + folder + "\\queue.txt.OK");
     }
-    EXPECT_EQ(ReadBytes(folder.path / "queue.txt"),
+    EXPECT_EQ(ReadBytes(scripts.path() / "queue.txt"),
               "01-C:\\s\\x.txt\r\n02-" + a + "\r\n03-" + c + "\r\n04-" + b + "\r\n");
-    // Written by hand in the ANSI code page (1252 here): "café".
-    WriteBytes(folder.path / "hand.txt", "01-C:\\caf\xE9.txt\r\n02-C:\\b.txt");
+    // Written by hand in the ANSI code page (1252 here), which a byte that is
+    // no UTF-8 tells, for the whole file.
+    ASSERT_EQ(GetACP(), 1252u) << "the test prefix runs a Western locale";
+    WriteBytes(scripts.path() / "hand.txt", "01-C:\\\xC3\xA9.txt\r\n02-C:\\caf\xE9 \x80.txt");
     {
-        ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"hand.txt"));
-        chooseMenu(win32::CommandId(Command::ImportList));
+        ModalAnswerer answerer(TypeIntoFileDialogs(scripts.path(), L"hand.txt"));
+        chooseMenu(CommandId(Command::ImportList));
     }
-    EXPECT_EQ(rows(), (Texts{"01-C:\\caf\xC3\xA9.txt", "02-C:\\b.txt"}));
+    EXPECT_EQ(rows(), (Texts{"01-C:\\\xC3\x83\xC2\xA9.txt", "02-C:\\caf\xC3\xA9 \xE2\x82\xAC.txt"}));
 }
 
 TEST_F(Win32WindowTest, RemoveAsksAndTakesTheEntriesOnlyOnOk) {
     open({"01-C:\\s\\a", "02-C:\\s\\b", "03-C:\\s\\c"});
     bool agree = false;
     ModalAnswerer answerer([&agree](HWND, const ModalAnswerer::Seen& box) {
-        return agree || !box.hasCancel ? IDOK : IDCANCEL;
+        return agree || box.look.find("Cancel") == std::string::npos ? IDOK : IDCANCEL;
     });
-    click(win32::CommandId(Command::RemoveSelected));
+    click(CommandId(Command::RemoveSelected));
     clickRow(1);
-    click(win32::CommandId(Command::RemoveSelected));
+    click(CommandId(Command::RemoveSelected));
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\a", "02-C:\\s\\b*", "03-C:\\s\\c"}));
     agree = true;
     clickRow(2, MK_CONTROL);
-    click(win32::CommandId(Command::RemoveSelected));
+    click(CommandId(Command::RemoveSelected));
     EXPECT_EQ(rows(), (Texts{"01-C:\\s\\a"}));
-    ASSERT_EQ(answerer.seen.size(), 3u);
-    EXPECT_EQ(answerer.seen[0].text, kNothingToRemoveText);
-    EXPECT_EQ(answerer.seen[0].icon, LoadIconW(nullptr, IDI_INFORMATION));
-    EXPECT_TRUE(answerer.seen[0].hasOk && !answerer.seen[0].hasCancel);
-    EXPECT_EQ(answerer.seen[1].text, "Are you sure you want to remove 02-C:\\s\\b?");
-    EXPECT_EQ(answerer.seen[1].icon, LoadIconW(nullptr, IDI_QUESTION));
-    EXPECT_TRUE(answerer.seen[1].hasOk && answerer.seen[1].hasCancel);
-    EXPECT_EQ(answerer.seen[2].text, "Are you sure you want to remove all 2 items?");
+    Texts boxes;
+    for (const ModalAnswerer::Seen& box : answerer.seen) boxes.push_back(box.look + ": " + box.text);
+    EXPECT_EQ(boxes, (Texts{"information OK: " + std::string(kNothingToRemoveText),
+                            "question OK Cancel: Are you sure you want to remove 02-C:\\s\\b?",
+                            "question OK Cancel: Are you sure you want to remove all 2 items?"}));
     EXPECT_EQ(store->subKeys(kQueueRecordKeyPath), (Texts{EntryKeyName("01-C:\\s\\a")}));
 }
 
-// The timers drive the run while its boxes are open; each started script's
-// window opens, and closes once the next one has started.
-TEST_F(Win32WindowTest, ARunStartsEveryScriptInQueueOrderTwoAtATimeAndFinishes) {
-    store->setStringValue(kSettingsKeyPath, "Id", "2");
-    open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt", "03-C:\\q\\c.txt"});
-    ModalAnswerer answerer;
-    std::size_t mostOpen = 0;
-    click(win32::CommandId(Command::StartStop));
-    EXPECT_FALSE(IsWindowEnabled(control(win32::CommandId(Command::AddScripts))));
-    EXPECT_TRUE(PumpUntil(
-        [&] {
-            desktop.mapStartedWindows();
-            mostOpen = std::max(mostOpen, desktop.runningScripts());
-            if (desktop.runningScripts() == 2 ||
-                (desktop.started.size() == 3 && desktop.runningScripts() > 0))
-                desktop.endOldestScript();
-            return textOf(win32::CommandId(Command::StartStop)) == kFinishedCaption;
-        },
-        60000));
-    EXPECT_EQ(desktop.started, (Texts{"C:\\q\\a.txt", "C:\\q\\b.txt", "C:\\q\\c.txt"}));
-    EXPECT_LE(mostOpen, 2u);
-    EXPECT_EQ(textOf(kStatusLineId), "Scripts Executed:  3");
-    click(win32::CommandId(Command::StartStop));
-    EXPECT_EQ(window->handle(), nullptr);
-}
-
 TEST_F(Win32WindowTest, TheDialogsOpenInTheFolderLastUsedAndExportAddsTxtForTheTextFilter) {
-    TempFolder folder;
-    fs::create_directories(folder.path / "lists");
-    open({"01-C:\\s\\a.txt"});
+    const fs::path lists = scripts.path() / "lists";
+    fs::create_directories(lists);
+    open({kQueue[0]});
     std::vector<fs::path> openedIn;
     std::set<std::wstring> withText, withAll;
     const auto answer = [&](const std::wstring& name, int filter) {
         return [&, name, filter](HWND dialog, const ModalAnswerer::Seen&) {
             if (HWND box = FileNameBox(dialog)) {
-                openedIn.push_back(FolderShownIn(dialog));
+                wchar_t folder[MAX_PATH] = {};
+                SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+                openedIn.push_back(folder);
                 withText = FilesShownIn(dialog);
                 ChooseFilter(dialog, filter);
                 withAll = FilesShownIn(dialog);
@@ -297,32 +258,30 @@ TEST_F(Win32WindowTest, TheDialogsOpenInTheFolderLastUsedAndExportAddsTxtForTheT
         };
     };
     const std::pair<std::wstring, int> exports[] = {
-        {(folder.path / "lists" / "monday").wstring(), 0}, {L"tuesday", 1}, {L"wednesday.lst", 0}};
+        {(lists / "monday").wstring(), 0}, {L"tuesday", 1}, {L"wednesday.lst", 0}};
     for (const auto& [name, filter] : exports) {
         ModalAnswerer answerer(answer(name, filter));
-        chooseMenu(win32::CommandId(Command::ExportList));
+        chooseMenu(CommandId(Command::ExportList));
     }
     ModalAnswerer answerer(answer(L"tuesday", 1));
-    chooseMenu(win32::CommandId(Command::ImportList));
+    chooseMenu(CommandId(Command::ImportList));
 
-    const fs::path lists = folder.path / "lists";
     ASSERT_EQ(openedIn.size(), 4u);
     EXPECT_TRUE(fs::equivalent(openedIn[0], _wgetenv(L"USERPROFILE"))) << openedIn[0];
     for (std::size_t i = 1; i < openedIn.size(); ++i)
         EXPECT_TRUE(fs::equivalent(openedIn[i], lists)) << openedIn[i];
     for (const char* saved : {"monday.txt", "tuesday", "wednesday.lst"})
-        EXPECT_EQ(ReadBytes(lists / saved), "01-C:\\s\\a.txt\r\n") << saved;
+        EXPECT_EQ(ReadBytes(lists / saved), kQueue[0] + "\r\n") << saved;
     EXPECT_EQ(withText, (std::set<std::wstring>{L"monday.txt"}));
     EXPECT_EQ(withAll, (std::set<std::wstring>{L"monday.txt", L"tuesday", L"wednesday.lst"}));
-    EXPECT_EQ(rows(), Texts{"01-C:\\s\\a.txt"});
+    EXPECT_EQ(rows(), Texts{kQueue[0]});
 }
 
 TEST_F(Win32WindowTest, EachKeyGivesItsCommandWhereItActs) {
-    TempFolder folder;
-    const std::string added = folder.file("added.txt");
+    const std::string added = script("added.txt");
     store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
     open({"01-C:\\s\\a", "02-C:\\s\\b", "03-C:\\s\\c"});
-    ModalAnswerer answerer(TypeIntoFileDialogs(folder.path, L"added.txt"));
+    ModalAnswerer answerer(TypeIntoFileDialogs(scripts.path(), L"added.txt"));
     HWND list = control(kQueueListId), concurrency = control(kConcurrencyId);
     SetFocus(list);
     clickRow(0);
@@ -347,16 +306,9 @@ TEST_F(Win32WindowTest, EachKeyGivesItsCommandWhereItActs) {
     }
     ASSERT_EQ(answerer.seen.size(), 2u);
     EXPECT_EQ(answerer.seen[0].text, "Are you sure you want to remove 01-C:\\s\\a?");
-    const Texts listMenu{"Run Again", "Skip", "Open Log"};
-    SetFocus(list);
-    EXPECT_EQ(PopupMenuItems([&] { press(VK_APPS); }), listMenu) << "menu key";
-    EXPECT_EQ(PopupMenuItems([&] { press(VK_F10, {VK_SHIFT}); }), listMenu) << "Shift+F10";
-    SetFocus(concurrency);
-    EXPECT_EQ(PopupMenuItems([&] { press(VK_APPS); }), Texts{}) << "menu key off the list";
-
     for (const std::string_view caption : {kStopCaption, kStartCaption}) {
         press('S', {VK_MENU});
-        EXPECT_EQ(textOf(win32::CommandId(Command::StartStop)), caption);
+        EXPECT_EQ(textOf(kStartStop), caption);
         pumpUntil([&] { return !desktop.started.empty(); });
     }
     EXPECT_EQ(desktop.started.size(), 1u);
@@ -364,60 +316,118 @@ TEST_F(Win32WindowTest, EachKeyGivesItsCommandWhereItActs) {
 }
 
 TEST_F(Win32WindowTest, TheRowUnderTheMouseShowsItsTooltip) {
-    open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt"});
-    const std::string running = "C:\\q\\b.txt\nRunning since 10:00:00";
+    open({kQueue[0], kQueue[1]});
+    const std::string running = kB + "\nRunning since 10:00:00";
     window->queueList().setRowProgress(1, RowProgress::Running, running);
-    const auto tooltipShown = [] {
-        std::string shown;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND candidate, LPARAM shown) -> BOOL {
-                wchar_t name[32] = {};
-                GetClassNameW(candidate, name, 32);
-                if (wcscmp(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(candidate))
-                    *reinterpret_cast<std::string*>(shown) = ModalAnswerer::TextOf(candidate);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&shown));
-        return shown;
-    };
-    for (const auto& [row, text] : {std::pair{1, running}, std::pair{0, std::string("C:\\q\\a.txt")}}) {
+    const auto tooltip = [] { return ModalAnswerer::TextOf(ShownWindowOfClass(TOOLTIPS_CLASSW)); };
+    for (const auto& [row, text] : {std::pair{1, running}, std::pair{0, kA}}) {
         RECT item;
         SendMessageW(control(kQueueListId), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
         POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
         ClientToScreen(control(kQueueListId), &middle);
         SetCursorPos(middle.x, middle.y);
-        EXPECT_TRUE(pumpUntil([&] { return tooltipShown() == text; }, 5000))
-            << "row " << row << " shows \"" << tooltipShown() << "\"";
+        EXPECT_TRUE(pumpUntil([&] { return tooltip() == text; }, 5000))
+            << "row " << row << " shows \"" << tooltip() << "\"";
     }
 }
 
-TEST_F(Win32WindowTest, ClearingShowRunMessagesRunsWithoutBoxesAndIsRememberedAtTheNextStart) {
-    open({"01-C:\\q\\a.txt", "02-C:\\q\\b.txt"});
-    const auto checked = [this] {
-        return (GetMenuState(GetMenu(window->handle()), win32::CommandId(Command::ShowRunMessages),
-                             MF_BYCOMMAND) &
-                MF_CHECKED) != 0;
+// The list's own menu, from the mouse and from both its keys, acts on the
+// selected row; a run without its messages asks nothing.
+TEST_F(Win32WindowTest, TheListsMenuSkipsRunsAFailedEntryAgainAndOpensItsLogInARunWithoutMessages) {
+    open(kQueue);
+    const auto messagesShown = [this] {
+        return (GetMenuState(GetMenu(window->handle()), CommandId(Command::ShowRunMessages),
+                             MF_BYCOMMAND) & MF_CHECKED) != 0;
     };
-    EXPECT_TRUE(checked());
-    chooseMenu(win32::CommandId(Command::ShowRunMessages));
-    EXPECT_FALSE(checked());
+    EXPECT_TRUE(messagesShown());
+    chooseMenu(CommandId(Command::ShowRunMessages));
+    EXPECT_FALSE(messagesShown());
     EXPECT_EQ(store->stringValue(kSettingsKeyPath, "ShowRunMessages"), "0");
 
     ModalAnswerer answerer;
-    click(win32::CommandId(Command::StartStop));
+    const Texts listMenu{"Run Again", "Skip", "Open Log"};
+    clickRow(2);
+    EXPECT_EQ(PopupMenu([&] { clickRow(2, 0, WM_RBUTTONDOWN); }, "Skip"), listMenu);
+    click(kStartStop);
     // The launch counts as running from the tick after it, however late that tick falls.
-    EXPECT_TRUE(pumpUntil([&] {
-        return desktop.started.size() == 1 && textOf(kRunningLineId) == "Running:  1 of 1";
-    }));
+    EXPECT_TRUE(pumpUntil([&] { return textOf(kRunningLineId) == "Running:  1 of 1"; }));
     EXPECT_TRUE(IsWindowVisible(control(kRunningLineId)));
-    click(win32::CommandId(Command::StartStop));
-    EXPECT_TRUE(answerer.seen.empty());
+    for (const int status : {1, 0}) {
+        pumpUntil([&] { return desktop.runningScripts() == 1; });
+        desktop.endScript(desktop.started.back(), status);
+    }
+    EXPECT_TRUE(pumpUntil([&] { return textOf(kStartStop) == kFinishedCaption; }));
+    EXPECT_EQ(desktop.started, (Texts{kA, kB})) << "c is skipped";
 
-    window.reset();
-    state = ProgramState{};
-    open();
-    EXPECT_FALSE(checked());
+    clickRow(0);
+    fs::create_directories(desktop.scripts[0].request.logFile.parent_path());
+    WriteBytes(desktop.scripts[0].request.logFile, "a's log");
+    {
+        const LogViewer viewer(scripts.path() / "opened.log");
+        EXPECT_EQ(PopupMenu([&] { press(VK_APPS); }, "Open Log"), listMenu);
+        EXPECT_TRUE(pumpUntil([&] { return ReadBytes(scripts.path() / "opened.log") == "a's log"; }));
+    }
+    EXPECT_EQ(PopupMenu([&] { press(VK_F10, {VK_SHIFT}); }, "Run Again"), listMenu);
+    click(kStartStop);
+    EXPECT_TRUE(pumpUntil([&] { return desktop.started.size() == 3; }));
+    desktop.endEveryScript();
+    EXPECT_TRUE(pumpUntil([&] { return textOf(kStartStop) == kFinishedCaption; }));
+    EXPECT_EQ(desktop.started, (Texts{kA, kB, kA})) << "only the failed entry runs again";
+    EXPECT_TRUE(answerer.seen.empty());
+    SetFocus(control(kConcurrencyId));
+    EXPECT_EQ(PopupMenu([&] { press(VK_APPS); }), Texts{}) << "menu key off the list";
+    restart();
+    EXPECT_FALSE(messagesShown());
+}
+
+// Closed during a run, or killed, Vantrel leaves the run's record: the next
+// start offers to resume it.
+TEST_F(Win32WindowTest, ClosingDuringARunAsksFirstAndTheNextStartResumesOrStartsAfresh) {
+    store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
+    open(kQueue);
+    const int answers[] = {IDCANCEL, IDOK, IDCANCEL, IDOK};
+    std::size_t asked = 0;
+    ModalAnswerer answerer([&](HWND, const ModalAnswerer::Seen&) {
+        return asked < std::size(answers) ? answers[asked++] : IDOK;
+    });
+    const auto closeAsked = [&](const std::string& counts) {
+        PostMessageW(window->handle(), WM_CLOSE, 0, 0);
+        settle();
+        return !answerer.seen.empty() &&
+               answerer.seen.back().text ==
+                   "A run is going on: " + counts +
+                       " are not started yet. Close Vantrel?\n\nThe running scripts go on, and "
+                       "the run can be resumed at the next start.";
+    };
+    click(kStartStop);
+    EXPECT_FALSE(IsWindowEnabled(control(CommandId(Command::AddScripts)))) << "during a run";
+    pumpUntil([&] { return desktop.started.size() == 1; });
+    EXPECT_TRUE(closeAsked("1 scripts are running and 2"));
+    ASSERT_NE(window->handle(), nullptr);
+    desktop.endScript(kA);
+    EXPECT_TRUE(pumpUntil([&] { return desktop.started.size() == 2; })) << "the run goes on";
+    EXPECT_TRUE(closeAsked("1 scripts are running and 1"));
+    EXPECT_EQ(window->handle(), nullptr);
+
+    desktop.endScript(kB);
+    restart();
+    ASSERT_EQ(answerer.seen.size(), 3u);
+    EXPECT_NE(answerer.seen[2].text.find("2 of 3 scripts started, 0 are still running. Resume it?"),
+              std::string::npos) << answerer.seen[2].text;
+    click(kStartStop);
+    EXPECT_TRUE(pumpUntil([&] { return desktop.started.size() == 3; }));
+    EXPECT_EQ(desktop.started.back(), kA) << "started afresh";
+
+    restart();  // killed while a runs
+    ASSERT_EQ(answerer.seen.size(), 4u);
+    EXPECT_NE(answerer.seen[3].text.find("1 of 3 scripts started, 1 is still running"),
+              std::string::npos) << answerer.seen[3].text;
+    click(kStartStop);
+    EXPECT_TRUE(pumpUntil([&] {
+        desktop.endEveryScript();
+        return textOf(kStartStop) == kFinishedCaption;
+    }));
+    EXPECT_EQ(desktop.started, (Texts{kA, kB, kA, kB, kC})) << "a, started before the kill, not again";
 }
 
 TEST(Win32FileChooserTest, SeveralChosenFilesAreJoinedToTheirFolder) {
