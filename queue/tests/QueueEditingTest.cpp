@@ -84,7 +84,10 @@ TEST_F(QueueEditingTest, ListedPathsAreReadFromTheListsFolderAndAnExportKeepsThe
     const std::string lists = (home.path() / "lists").string();
     // Hand-written: out of order, an empty line, relative paths, a line that only looks numbered.
     WriteBytes(listFileToOpen, "05-/s/b c.txt\r\n\nnotes\n7-x\n./-dash.txt\r\n03-./sub/./y.txt");
+    editor.dropFiles(files({"replaced"}));
+    list.setCurrentIndex(0);
     editor.importList();
+    EXPECT_EQ(list.currentIndex(), -1) << "the old rows went, and the focus with them";
     const Texts imported{"01-/s/b c.txt", "02-" + lists + "/notes", "03-" + lists + "/7-x",
                          "04-" + lists + "/-dash.txt", "05-" + lists + "/sub/y.txt"};
     EXPECT_EQ(rows(), imported);
