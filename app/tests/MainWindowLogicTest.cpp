@@ -69,15 +69,26 @@ TEST_F(StartUpTest, AFirstStartCreatesTheKeysAndShowsTheDefaults) {
     EXPECT_FALSE(view.launchTimerOn || view.monitorTimerOn);
 }
 
-TEST_F(StartUpTest, TheStoredConcurrencyIsShownWhenItIsAChoiceAndAPickIsStoredAtOnce) {
-    const std::pair<const char*, int> cases[] = {
-        {"4", 4}, {"8", 8}, {"", 1}, {"abc", 1}, {"0", 1}, {"9", 1}, {" 4", 1}, {"44", 1}};
-    for (const auto& [text, shown] : cases) {
-        store->setStringValue(kSettingsKeyPath, "Id", text);
+// Only a stored zero switches the run messages off; start-up never rewrites what is stored.
+TEST_F(StartUpTest, StoredChoicesShowOnlyWhatTheChoicesOfferAndAPickedConcurrencyIsStoredAtOnce) {
+    const struct {
+        const char* id;
+        int shown;
+        std::optional<std::string> messages;
+        bool messagesShown;
+    } cases[] = {{"4", 4, std::nullopt, true}, {"8", 8, "1", true},     {"", 1, "0", false},
+                 {"abc", 1, "", true},         {"0", 1, "off", true},   {"9", 1, " 0", true},
+                 {" 4", 1, "0", false},        {"44", 1, std::nullopt, true}};
+    for (const auto& c : cases) {
+        store->setStringValue(kSettingsKeyPath, "Id", c.id);
+        store->deleteValue(kSettingsKeyPath, "ShowRunMessages");
+        if (c.messages) store->setStringValue(kSettingsKeyPath, "ShowRunMessages", *c.messages);
         start();
-        EXPECT_EQ(view.concurrency, shown) << "stored: '" << text << "'";
-        EXPECT_EQ(logic->run().concurrency(), shown) << "stored: '" << text << "'";
-        EXPECT_EQ(stored("Id"), text) << "start-up must not rewrite it";
+        EXPECT_EQ(view.concurrency, c.shown) << "stored: '" << c.id << "'";
+        EXPECT_EQ(logic->run().concurrency(), c.shown) << "stored: '" << c.id << "'";
+        EXPECT_EQ(stored("Id"), c.id);
+        EXPECT_EQ(view.checkedCommands[Command::ShowRunMessages], c.messagesShown)
+            << c.messages.value_or("(absent)");
     }
     logic->onConcurrencyChosen(6);
     EXPECT_EQ(stored("Id"), "6");
@@ -143,17 +154,6 @@ TEST_F(StartUpTest, WhatCannotBeReadAtStartUpFallsBackToItsDefaultAndIsToldOnce)
     logic->onFilesDropped({script("y.txt")});
     EXPECT_EQ(view.list.texts(), Strings{EntryText(1, testing::NativePath("/x.txt"))});
     EXPECT_EQ(store->subKeys(kQueueRecordKeyPath).size(), 1u);
-}
-
-TEST_F(StartUpTest, OnlyAStoredZeroSwitchesTheRunMessagesOff) {
-    const std::pair<std::optional<std::string>, bool> cases[] = {
-        {std::nullopt, true}, {"1", true}, {"0", false}, {"", true}, {"off", true}, {" 0", true}};
-    for (const auto& [value, shown] : cases) {
-        store->deleteValue(kSettingsKeyPath, "ShowRunMessages");
-        if (value) store->setStringValue(kSettingsKeyPath, "ShowRunMessages", *value);
-        start();
-        EXPECT_EQ(view.checkedCommands[Command::ShowRunMessages], shown) << value.value_or("(absent)");
-    }
 }
 
 TEST_F(StartUpTest, ClearedRunMessagesRunQuietlyAndAChoiceTheStoreRefusesStillApplies) {
