@@ -44,11 +44,8 @@ protected:
         return store->stringValue(kSettingsKeyPath, value);
     }
     void queue(const std::string& path, int number = 1) {
-        store->createKey(entryKey(number, path));
-    }
-    static std::string entryKey(int number, const std::string& path) {
-        return std::string(kQueueRecordKeyPath) + "\\" +
-               EntryKeyName(EntryText(number, testing::NativePath(path)));
+        store->createKey(std::string(kQueueRecordKeyPath) + "\\" +
+                         EntryKeyName(EntryText(number, testing::NativePath(path))));
     }
     /// A script file made in a folder of the test's own: its path.
     std::string script(const std::string& name) {
@@ -56,14 +53,6 @@ protected:
         testing::WriteBytes(file, "LOGIN\n");
         const std::u8string text = file.u8string();
         return std::string(text.begin(), text.end());
-    }
-    /// Ticks until the run has finished, the scripts ending as they start.
-    void runToTheEnd() {
-        for (int tick = 0; tick < 20 && logic->run().phase() == RunPhase::Running; ++tick) {
-            desktop.endEveryScript();
-            logic->onLaunchTick();
-        }
-        EXPECT_EQ(logic->run().phase(), RunPhase::Finished);
     }
 };
 
@@ -80,25 +69,26 @@ TEST_F(StartUpTest, AFirstStartCreatesTheKeysAndShowsTheDefaults) {
     EXPECT_FALSE(view.launchTimerOn || view.monitorTimerOn);
 }
 
-TEST_F(StartUpTest, TheSavedQueueFillsTheListAndTheTable) {
-    queue("/b/y.txt", 2);
-    queue("/a/x.txt", 1);
-    start();
-    const Strings expected{"01-" + testing::NativePath("/a/x.txt"),
-                           "02-" + testing::NativePath("/b/y.txt")};
-    EXPECT_EQ(view.list.texts(), expected);
-    EXPECT_EQ(state.scriptTable[1].entryText, expected[1]);
-}
-
-TEST_F(StartUpTest, TheStoredConcurrencyIsShownWhenItIsAChoiceAndAPickIsStoredAtOnce) {
-    const std::pair<const char*, int> cases[] = {
-        {"4", 4}, {"8", 8}, {"", 1}, {"abc", 1}, {"0", 1}, {"9", 1}, {" 4", 1}, {"44", 1}};
-    for (const auto& [text, shown] : cases) {
-        store->setStringValue(kSettingsKeyPath, "Id", text);
+// Only a stored zero switches the run messages off; start-up never rewrites what is stored.
+TEST_F(StartUpTest, StoredChoicesShowOnlyWhatTheChoicesOfferAndAPickedConcurrencyIsStoredAtOnce) {
+    const struct {
+        const char* id;
+        int shown;
+        std::optional<std::string> messages;
+        bool messagesShown;
+    } cases[] = {{"4", 4, std::nullopt, true}, {"8", 8, "1", true},     {"", 1, "0", false},
+                 {"abc", 1, "", true},         {"0", 1, "off", true},   {"9", 1, " 0", true},
+                 {" 4", 1, "0", false},        {"44", 1, std::nullopt, true}};
+    for (const auto& c : cases) {
+        store->setStringValue(kSettingsKeyPath, "Id", c.id);
+        store->deleteValue(kSettingsKeyPath, "ShowRunMessages");
+        if (c.messages) store->setStringValue(kSettingsKeyPath, "ShowRunMessages", *c.messages);
         start();
-        EXPECT_EQ(view.concurrency, shown) << "stored: '" << text << "'";
-        EXPECT_EQ(logic->run().concurrency(), shown) << "stored: '" << text << "'";
-        EXPECT_EQ(stored("Id"), text) << "start-up must not rewrite it";
+        EXPECT_EQ(view.concurrency, c.shown) << "stored: '" << c.id << "'";
+        EXPECT_EQ(logic->run().concurrency(), c.shown) << "stored: '" << c.id << "'";
+        EXPECT_EQ(stored("Id"), c.id);
+        EXPECT_EQ(view.checkedCommands[Command::ShowRunMessages], c.messagesShown)
+            << c.messages.value_or("(absent)");
     }
     logic->onConcurrencyChosen(6);
     EXPECT_EQ(stored("Id"), "6");
@@ -166,17 +156,6 @@ TEST_F(StartUpTest, WhatCannotBeReadAtStartUpFallsBackToItsDefaultAndIsToldOnce)
     EXPECT_EQ(store->subKeys(kQueueRecordKeyPath).size(), 1u);
 }
 
-TEST_F(StartUpTest, OnlyAStoredZeroSwitchesTheRunMessagesOff) {
-    const std::pair<std::optional<std::string>, bool> cases[] = {
-        {std::nullopt, true}, {"1", true}, {"0", false}, {"", true}, {"off", true}, {" 0", true}};
-    for (const auto& [value, shown] : cases) {
-        store->deleteValue(kSettingsKeyPath, "ShowRunMessages");
-        if (value) store->setStringValue(kSettingsKeyPath, "ShowRunMessages", *value);
-        start();
-        EXPECT_EQ(view.checkedCommands[Command::ShowRunMessages], shown) << value.value_or("(absent)");
-    }
-}
-
 TEST_F(StartUpTest, ClearedRunMessagesRunQuietlyAndAChoiceTheStoreRefusesStillApplies) {
     const std::string script = testing::NativePath("/a/x.txt");
     queue("/a/x.txt");
@@ -203,73 +182,21 @@ TEST_F(StartUpTest, ClearedRunMessagesRunQuietlyAndAChoiceTheStoreRefusesStillAp
                        "store: disk I/O error.\n\nIt applies until Vantrel is closed."}));
 }
 
-TEST_F(StartUpTest, AddAndRemoveChangeNothingWhileARunGoesOn) {
+TEST_F(StartUpTest, OpenLogOpensTheLogOfTheSelectedScriptOrSaysWhyNot) {
     queue("/a/x.txt");
-    start();
-    chooser.scriptFiles = {testing::NativePath("/b.txt")};
-    view.list.setSelected(0, true);
-    logic->onCommand(Command::StartStop);
-    EXPECT_FALSE(view.editingEnabled);
-    logic->onCommand(Command::AddScripts);
-    logic->onCommand(Command::RemoveSelected);
-    EXPECT_EQ(view.list.count(), 1);
-    EXPECT_TRUE(view.boxes.empty());
-    logic->onCommand(Command::About);
-    EXPECT_EQ(view.aboutBoxes, 1);
-}
-
-TEST_F(StartUpTest, AnImportDuringARunAsksFirstAndNoScriptStartsTwiceOrGoesUnsaid) {
-    using enum RowProgress;
-    const Strings s{testing::NativePath("/c/s1.txt"), testing::NativePath("/c/s2.txt"),
-                    testing::NativePath("/c/s3.txt"), testing::NativePath("/c/s4.txt")};
-    for (int i = 0; i < 3; ++i) store->createKey(std::string(kQueueRecordKeyPath) + "\\" +
-                                                 EntryKeyName(EntryText(i + 1, s[i])));
-    store->setStringValue(kSettingsKeyPath, "Id", "2");
     store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
     start();
+    view.list.setSelected(0, true);
+    logic->onCommand(Command::OpenLog);
     logic->onCommand(Command::StartStop);
     logic->onLaunchTick();
-    logic->onLaunchTick();
-    ASSERT_EQ(desktop.started, (Strings{s[0], s[1]}));
-    const std::filesystem::path list = journal.path() / "list.txt";
-    testing::WriteBytes(list, s[0] + "\r\n" + s[1] + "\r\n" + s[3] + "\r\n");
-    const std::u8string listText = list.u8string();
-    chooser.listFileToOpen = std::string(listText.begin(), listText.end());
-    for (const bool ok : {false, true}) {
-        view.boxes.clear();
-        view.confirmAnswer = ok;
-        logic->onCommand(Command::ImportList);
-        ASSERT_EQ(view.boxes.size(), 1u);
-        EXPECT_TRUE(view.boxes[0].ends_with("will be dropped from the queue:\n" + EntryText(3, s[2])))
-            << view.boxes[0];
-    }
-    EXPECT_EQ(view.list.texts(), (Strings{EntryText(1, s[0]), EntryText(2, s[1]), EntryText(3, s[3])}));
-    EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{Started, Started, Waiting}));
-    runToTheEnd();
-    EXPECT_EQ(desktop.started, (Strings{s[0], s[1], s[3]}));
-}
-
-TEST_F(StartUpTest, AnEntryAnotherProgramTakesOutDuringARunNeverStarts) {
-    using enum RowProgress;
-    const std::string a = testing::NativePath("/a"), d = testing::NativePath("/d");
-    for (int i = 0; i < 4; ++i) queue(std::string("/") + "abcd"[i], i + 1);
-    start();
-    logic->onCommand(Command::StartStop);
-    logic->onLaunchTick();
-    desktop.endEveryScript();
-    // While the command line of b is shown, and then between two ticks.
-    view.onBox = [&](const std::string& box) {
-        if (box == CommandLine(testing::NativePath("/b")))
-            OpenUserStore().store->deleteKey(entryKey(2, "/b"));
-    };
-    logic->onLaunchTick();
-    EXPECT_EQ(view.list.texts(), (Strings{EntryText(1, a), EntryText(3, testing::NativePath("/c")),
-                                          EntryText(4, d)}));
-    OpenUserStore().store->deleteKey(entryKey(3, "/c"));
-    logic->onLaunchTick();
-    EXPECT_EQ(desktop.started, (Strings{a, d}));
-    EXPECT_EQ(view.list.texts(), (Strings{EntryText(1, a), EntryText(4, d)}));
-    EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{Done, Started}));
+    logic->onCommand(Command::OpenLog);
+    view.filesOpen = false;
+    logic->onCommand(Command::OpenLog);
+    const std::string log = desktop.scripts.at(0).request.logFile.string();
+    EXPECT_EQ(view.openedFiles, (Strings{log, log}));
+    EXPECT_EQ(view.notices, (Strings{"The selected script has no log: it has not been started in this run.",
+                                     "The log " + log + " cannot be opened."}));
 }
 
 /// A run a scheduler starts from the command line on a queue of three scripts.

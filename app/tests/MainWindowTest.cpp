@@ -18,22 +18,18 @@ protected:
     QComboBox* calcs() const { return static_cast<QComboBox*>(control("cboCalcs")); }
 };
 
-TEST_F(MainWindowTest, ShowsTheSavedQueueAndConcurrency) {
-    store->setStringValue(kSettingsKeyPath, "Id", "4");
+// A stored concurrency the list does not offer shows the default and stays
+// stored until one is picked.
+TEST_F(MainWindowTest, ShowsTheSavedQueueAndStoresAConcurrencyPickedWithTheKeyboardAtOnce) {
+    store->setStringValue(kSettingsKeyPath, "Id", "abc");
     open({"02-/jobs/b.txt", "01-/jobs/a.txt"});
     EXPECT_EQ(rows(), (std::vector<std::string>{"01-/jobs/a.txt", "02-/jobs/b.txt"}));
-    EXPECT_EQ(calcs()->currentText(), "4");
     EXPECT_EQ(static_cast<QPushButton*>(control("cmdRun"))->text(), "Start");
     EXPECT_EQ(window->windowTitle(), "Vantrel");
     auto* title = static_cast<QLineEdit*>(control("Text1"));
     EXPECT_EQ(title->text(), "esscmd.exe");
     EXPECT_FALSE(title->isVisible());
     EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-}
-
-TEST_F(MainWindowTest, AConcurrencyPickedWithTheKeyboardIsStoredAtOnce) {
-    store->setStringValue(kSettingsKeyPath, "Id", "abc");
-    open();
     EXPECT_EQ(calcs()->currentText(), "1");
     EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "abc");
     calcs()->setFocus();

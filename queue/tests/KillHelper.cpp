@@ -115,24 +115,12 @@ private:
         }
         queue.list.setCurrentIndex(current);
         switch (command) {
-            case 0:
-                queue.editor.addScripts();
-                break;
-            case 1:
-                queue.editor.dropFiles(chooser_.scriptFiles);
-                break;
-            case 2:
-                queue.editor.removeSelected();
-                break;
-            case 3:
-                queue.editor.moveSelectedUp();
-                break;
-            case 4:
-                queue.editor.moveSelectedDown();
-                break;
-            default:
-                queue.editor.importList();
-                break;
+            case 0: queue.editor.addScripts(); break;
+            case 1: queue.editor.dropFiles(chooser_.scriptFiles); break;
+            case 2: queue.editor.removeSelected(); break;
+            case 3: queue.editor.moveSelectedUp(); break;
+            case 4: queue.editor.moveSelectedDown(); break;
+            default: queue.editor.importList(); break;
         }
     }
     void note(const char* what, int n, const std::vector<std::string>& entries) {

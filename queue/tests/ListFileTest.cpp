@@ -9,11 +9,8 @@
 #include <future>
 
 #include "queue/ListFile.h"
-#include "queue/QueueEditor.h"
 #include "queue/QueueEntry.h"
 #include "testing/FileBytes.h"
-#include "testing/MemoryListBox.h"
-#include "testing/ScriptedFileChooser.h"
 #include "testing/TempConfigHome.h"
 
 namespace vantrel::testing {
@@ -126,40 +123,6 @@ TEST_F(ListFileTest, OnlyRegularFilesOfAListsSizeAreRead) {
     EXPECT_EQ(refusal(file),
               "it holds more than 405999 bytes, more than a list of the most scripts the queue "
               "holds");
-}
-
-/// Importing a file that is refused leaves the queue and the record as they were.
-struct RefusedImportTest : ListFileTest, Notice, Prompt, ScriptedFileChooser {
-    std::unique_ptr<Store> store = OpenUserStore().store;
-    SettingsKeys settings{*store};
-    QueueRecord record{settings, kQueueRecordKeyPath};
-    ProgramState program;
-    MemoryListBox list;
-    QueueEditor editor{program, record, list, *this, *this, *this};
-    Texts shown;
-
-    void showNotice(const std::string& text) override { shown.push_back(text); }
-    void showInformation(const std::string& text) override { shown.push_back(text); }
-    bool confirm(const std::string&) override { return true; }
-};
-
-TEST_F(RefusedImportTest, LeavesTheQueueAsItWasAndSaysWhy) {
-    WriteBytes(home.path() / "a", "");
-    WriteBytes(home.path() / "b", "");
-    editor.dropFiles({(home.path() / "a").string(), (home.path() / "b").string()});
-    const Texts queue{EntryText(1, (home.path() / "a").string()),
-                      EntryText(2, (home.path() / "b").string())};
-    const std::pair<std::string, std::string> files[] = {
-        {"/dev/zero", "it is not a regular file"},
-        {(WriteBytes(file, "01-/s/\xE9\n"), file), "it is not UTF-8 text"}};
-    for (const auto& [path, reason] : files) {
-        listFileToOpen = path;
-        editor.importList();
-        EXPECT_EQ(list.texts(), queue);
-        EXPECT_EQ(store->subKeys(kQueueRecordKeyPath), queue);
-        EXPECT_EQ(shown.back(), "The list file " + path + " cannot be imported: " + reason +
-                                    ".\n\nThe queue has been left as it was.");
-    }
 }
 
 }  // namespace

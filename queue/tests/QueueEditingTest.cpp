@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -17,28 +16,16 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-/// What one window edits the queue with, on its own connection to the user's store.
-struct EditingWindow {
+/// A queue editor over a real store file in a temporary configuration home,
+/// whose dialogs are answered beforehand and keep what they said in order.
+struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
+    TempConfigHome home;
     std::unique_ptr<Store> store = OpenUserStore().store;
     SettingsKeys settings{*store};
     QueueRecord record{settings, kQueueRecordKeyPath};
     ProgramState program;
     MemoryListBox list;
-    QueueEditor editor;
-
-    template <typename Dialogs>
-    explicit EditingWindow(Dialogs& dialogs)
-        : editor{program, record, list, dialogs, dialogs, dialogs} {}
-};
-
-/// A queue editor over a real store file in a temporary configuration home,
-/// whose dialogs are answered beforehand and keep what they said in order.
-struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
-    TempConfigHome home;
-    EditingWindow window{*this};
-    ProgramState& program = window.program;
-    MemoryListBox& list = window.list;
-    QueueEditor& editor = window.editor;
+    QueueEditor editor{program, record, list, *this, *this, *this};
     Texts shown;
     bool answerOk = true;
     std::filesystem::path scripts = home.path() / "s";
@@ -53,17 +40,6 @@ struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
         }
         return paths;
     }
-    /// The entries of those files, numbered from 01; a name ending in "*" is a selected row.
-    Texts entries(const Texts& names) {
-        Texts texts;
-        for (std::string name : names) {
-            const bool selected = name.ends_with('*');
-            if (selected) name.pop_back();
-            texts.push_back(EntryText(static_cast<int>(texts.size()) + 1, files({name}).front()) +
-                            (selected ? "*" : ""));
-        }
-        return texts;
-    }
     std::string entry(int number, const std::string& name) { return EntryText(number, files({name}).front()); }
 
     void showNotice(const std::string& text) override { shown.push_back(text); }
@@ -73,19 +49,7 @@ struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
         return answerOk;
     }
 
-    /// Selects exactly these rows; the first becomes the current row.
-    void select(const std::vector<int>& rows) {
-        for (int row = 0; row < list.count(); ++row) list.setSelected(row, false);
-        for (const int row : rows) list.setSelected(row, true);
-        list.setCurrentIndex(rows.empty() ? -1 : rows.front());
-    }
-    /// The rows as shown, selected ones marked "*".
-    Texts rows() const {
-        Texts texts;
-        for (int row = 0; row < list.count(); ++row)
-            texts.push_back(list.text(row) + (list.isSelected(row) ? "*" : ""));
-        return texts;
-    }
+    Texts rows() const { return list.texts(); }
     /// What a restart loads: the record read through a new connection to the store file.
     static Texts savedQueue() { return OpenUserStore().store->subKeys(kQueueRecordKeyPath); }
     Texts rowsAndSavedQueue() const {
@@ -94,56 +58,6 @@ struct QueueEditingTest : ::testing::Test, Notice, Prompt, ScriptedFileChooser {
         return both;
     }
 };
-
-TEST_F(QueueEditingTest, RemoveAsksThenTakesTheSelectedEntriesAndRenumbersThoseBelow) {
-    editor.dropFiles(files({"a", "a", "c", "d", "e", "f", "g"}));
-    editor.removeSelected();
-    select({0, 2});
-    const Texts selected = rowsAndSavedQueue();
-    answerOk = false;
-    editor.removeSelected();
-    EXPECT_EQ(rowsAndSavedQueue(), selected);
-
-    answerOk = true;
-    // The bottom, the top (its neighbour has the same path), the middle, then two rows at once.
-    const std::pair<std::vector<int>, Texts> removals[] = {
-        {{6}, {"a", "a", "c", "d", "e", "f"}},
-        {{0}, {"a", "c", "d", "e", "f"}},
-        {{2}, {"a", "c", "e", "f"}},
-        {{0, 2}, {"c", "f"}}};
-    for (const auto& [selectedRows, left] : removals) {
-        select(selectedRows);
-        editor.removeSelected();
-        EXPECT_EQ(rows(), entries(left));
-        EXPECT_EQ(savedQueue(), entries(left));
-    }
-    // The focus on a row that is not selected: the question and OK both go by the selection.
-    select({1});
-    list.setCurrentIndex(0);
-    editor.removeSelected();
-    EXPECT_EQ(savedQueue(), entries({"c"}));
-    list.setSelected(0, false);
-    editor.removeSelected();
-    EXPECT_EQ(rows(), entries({"c"}));
-    const std::string ask = "Are you sure you want to remove ";
-    const std::string pick(kNothingToRemoveText);
-    EXPECT_EQ(shown, (Texts{pick, ask + "all 2 items?", ask + entry(7, "g") + "?",
-                            ask + entry(1, "a") + "?", ask + entry(3, "d") + "?",
-                            ask + "all 2 items?", ask + entry(2, "f") + "?", pick}));
-}
-
-TEST_F(QueueEditingTest, UpAndDownMoveSelectedRowsTogetherUnlessOneIsAtTheEdge) {
-    editor.dropFiles(files({"a", "b", "b", "d"}));
-    select({1, 2});
-    editor.moveSelectedUp();
-    EXPECT_EQ(rows(), entries({"b*", "b*", "a", "d"}));
-    select({0, 2});
-    editor.moveSelectedUp();
-    // Up did nothing; down moves both rows, and exchanges the two with the same path.
-    editor.moveSelectedDown();
-    EXPECT_EQ(rows(), entries({"b", "b*", "d", "a*"}));
-    EXPECT_EQ(savedQueue(), entries({"b", "b", "d", "a"}));
-}
 
 TEST_F(QueueEditingTest, OnlyFilesAreQueuedAndWhatIsNotIsNamedWhileTheOthersAreAdded) {
     const std::string folder = scripts.string(), fifo = (home.path() / "fifo").string(),
@@ -164,60 +78,29 @@ TEST_F(QueueEditingTest, OnlyFilesAreQueuedAndWhatIsNotIsNamedWhileTheOthersAreA
                             notAdded + folder + " (a folder)"}));
 }
 
-TEST_F(QueueEditingTest, AStoreFailingHalfWayThroughACommandLeavesTheQueueAsItWas) {
-    editor.dropFiles(files({"a", "b", "c"}));
-    select({0});
-    const Texts before = rowsAndSavedQueue();
-    // Removing the top entry deletes its key first; then the store file refuses
-    // the renumbered key of the next one, as a full disk would.
-    sqlite3* file = nullptr;
-    ASSERT_EQ(sqlite3_open(home.storeFile().c_str(), &file), SQLITE_OK);
-    const char* refuseNewKeys =
-        "CREATE TRIGGER full BEFORE INSERT ON keys BEGIN SELECT RAISE(ABORT, 'disk full'); END";
-    sqlite3_exec(file, refuseNewKeys, nullptr, nullptr, nullptr);
-    editor.removeSelected();
-    sqlite3_exec(file, "DROP TRIGGER full", nullptr, nullptr, nullptr);
-    sqlite3_close(file);
-    EXPECT_NE(shown.back().find("could not be changed in the settings store: disk full"),
-              std::string::npos);
-    EXPECT_EQ(rowsAndSavedQueue(), before);
-}
-
-TEST_F(QueueEditingTest, ImportedLinesBecomeEntriesNumberedByPositionAndExportEndsEachWithCrLf) {
+TEST_F(QueueEditingTest, ListedPathsAreReadFromTheListsFolderAndAnExportKeepsTheFilesPermissions) {
     std::filesystem::create_directories(home.path() / "lists");
     listFileToOpen = listFileToSave = (home.path() / "lists" / "list.txt").string();
     const std::string lists = (home.path() / "lists").string();
-    // Hand-written: out of order, a gap, relative paths, a repeated line, LF and CR LF.
-    WriteBytes(listFileToOpen,
-               "05-/s/\xC3\xA9t\xC3\xA9.txt\r\n\n02-/s/b c.txt\nnotes\n02-/s/b c.txt\n7-x\n"
-               "./-dash.txt\r\n03-./sub/./y.txt");
+    // Hand-written: out of order, an empty line, relative paths, a line that only looks numbered.
+    WriteBytes(listFileToOpen, "05-/s/b c.txt\r\n\nnotes\n7-x\n./-dash.txt\r\n03-./sub/./y.txt");
+    editor.dropFiles(files({"replaced"}));
+    list.setCurrentIndex(0);
     editor.importList();
-    const Texts imported{"01-/s/\xC3\xA9t\xC3\xA9.txt", "02-/s/b c.txt", "03-" + lists + "/notes",
-                         "04-/s/b c.txt", "05-" + lists + "/7-x", "06-" + lists + "/-dash.txt",
-                         "07-" + lists + "/sub/y.txt"};
+    EXPECT_EQ(list.currentIndex(), -1) << "the old rows went, and the focus with them";
+    const Texts imported{"01-/s/b c.txt", "02-" + lists + "/notes", "03-" + lists + "/7-x",
+                         "04-" + lists + "/-dash.txt", "05-" + lists + "/sub/y.txt"};
     EXPECT_EQ(rows(), imported);
     EXPECT_EQ(savedQueue(), imported);
-    select({0, 4, 5, 6});
-    editor.removeSelected();
-    const Texts left{"01-/s/b c.txt", "02-" + lists + "/notes", "03-/s/b c.txt"};
-    EXPECT_EQ(rows(), left);
-    EXPECT_EQ(savedQueue(), left);
 
-    // The file it replaces keeps who may read and write it.
     const auto ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
     std::filesystem::permissions(listFileToSave, ownerOnly);
     editor.exportList();
-    const std::string bytes = left[0] + "\r\n" + left[1] + "\r\n" + left[2] + "\r\n";
+    std::string bytes;
+    for (const std::string& line : imported) bytes += line + "\r\n";
     EXPECT_EQ(ReadBytes(listFileToSave), bytes);
     EXPECT_EQ(std::filesystem::status(listFileToSave).permissions(), ownerOnly);
     EXPECT_EQ(shown.back(), " Your list has been saved to " + listFileToSave + ".");
-
-    editor.dropFiles(files({"extra.txt"}));
-    select({0});
-    editor.importList();
-    EXPECT_EQ(list.currentIndex(), -1);
-    editor.exportList();
-    EXPECT_EQ(ReadBytes(listFileToSave), bytes);
 }
 
 TEST_F(QueueEditingTest, AnImportDuringARunAsksNamingTheEntriesItDropsAndKeepsTheMarksOfTheOthers) {
@@ -242,7 +125,7 @@ TEST_F(QueueEditingTest, AnImportDuringARunAsksNamingTheEntriesItDropsAndKeepsTh
                                 queue[2] + "\n" + queue[3]);
         EXPECT_EQ(rowsAndSavedQueue().size(), ok ? 6u : 8u);
     }
-    EXPECT_EQ(rows(), entries({"s2", "s1", "s4"}));
+    EXPECT_EQ(rows(), (Texts{entry(1, "s2"), entry(2, "s1"), entry(3, "s4")}));
     const std::pair<int, RowProgress> marks[] = {
         {0, RowProgress::Done}, {1, RowProgress::Running}, {2, RowProgress::Waiting}};
     for (const auto& [row, mark] : marks) {
@@ -259,7 +142,6 @@ TEST_F(QueueEditingTest, AnImportDuringARunAsksNamingTheEntriesItDropsAndKeepsTh
 
 TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTheyWere) {
     editor.dropFiles(files({"a", "b", "c", "d"}));
-    select({0});
     const Texts before = rowsAndSavedQueue();
     editor.dropFiles({files({"e"}).front(), "/s/e\\f"});
     scriptFiles = Texts(96, files({"y"}).front());
@@ -278,6 +160,10 @@ TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTh
     EXPECT_EQ(shown[1],
               "The queue can hold at most 99 scripts and holds 4 now; adding 96 more "
               "would pass that, so none has been added.");
+    EXPECT_EQ(shown[4], "The list file " + listFileToOpen +
+                            " cannot be imported: it is a binary file, not a list of scripts: it holds "
+                            "NUL bytes (a list in UTF-16 must start with a byte-order mark).\n\nThe "
+                            "queue has been left as it was.");
 
     // No file may grow past the one already there while the queue is exported over it.
     rlimit unlimited{};
@@ -299,37 +185,6 @@ TEST_F(QueueEditingTest, RefusedAddsImportsAndExportsLeaveTheQueueAndTheFileAsTh
     WriteBytes(listFileToOpen, hundredScripts.substr(5));
     editor.importList();
     EXPECT_EQ(savedQueue().back(), "99-/s/x") << "a list of as many as the queue holds";
-}
-
-TEST_F(QueueEditingTest, AQueueChangedByAnotherWindowIsShownAgainAndNotEditedOnTop) {
-    // A second window on the same store, opened before this one adds anything.
-    EditingWindow second{*this};
-    QueueEditor& other = second.editor;
-    const MemoryListBox& otherList = second.list;
-
-    editor.dropFiles(files({"a", "b"}));
-    program.scriptTable[1].progress.state = RowProgress::Done;
-    other.dropFiles(files({"c"}));
-    EXPECT_EQ(shown.back(), kQueueChangedText);
-    EXPECT_EQ(otherList.texts(), entries({"a", "b"}));
-    other.dropFiles(files({"c"}));
-    EXPECT_EQ(savedQueue(), entries({"a", "b", "c"}));
-
-    // Back in the first window: its list is behind; a move would have renumbered wrongly.
-    select({1});
-    editor.moveSelectedDown();
-    EXPECT_EQ(rows(), entries({"a", "b", "c"}));
-    EXPECT_TRUE(program.scriptTable[1].executed());
-    EXPECT_EQ(savedQueue(), entries({"a", "b", "c"}));
-    EXPECT_EQ(shown.back(), kQueueChangedText);
-
-    // The other window removes a, renumbering b: b keeps its mark where it went.
-    second.list.setSelected(0, true);
-    other.removeSelected();
-    EXPECT_TRUE(editor.showAgainIfChangedElsewhere());
-    EXPECT_FALSE(editor.showAgainIfChangedElsewhere());
-    EXPECT_EQ(rows(), entries({"b", "c"}));
-    EXPECT_EQ(list.progresses(), (std::vector<RowProgress>{RowProgress::Done, RowProgress::Waiting}));
 }
 
 }  // namespace

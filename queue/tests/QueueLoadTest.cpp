@@ -43,12 +43,6 @@ TEST_F(QueueLoadTest, LoadsInRecordOrderIntoListAndTable) {
     EXPECT_FALSE(table[0].executed());
 }
 
-TEST_F(QueueLoadTest, AnEmptyOrMissingRecordLoadsNothing) {
-    LoadQueue(record, list, table);
-    EXPECT_EQ(list.count(), 0);
-    EXPECT_EQ(table[0].entryText, "");
-}
-
 TEST_F(QueueLoadTest, EveryEntryIsListedAndTheFirstHundredGetTableRows) {
     storeEntries(105);
     LoadQueue(record, list, table);

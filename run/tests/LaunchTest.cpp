@@ -1,6 +1,5 @@
 // The Linux launcher with the real xterm, the real script runner and the
-// stand-in esscmd.exe on a private Xvfb without a window manager, and the
-// stand-in run on its own.
+// stand-in esscmd.exe on a private Xvfb without a window manager.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <random>
 
@@ -222,58 +220,6 @@ TEST_F(LaunchTest, MissingTerminalToolOrRunnerIsNamedAndNothingStarts) {
     std::ofstream(bin_ / "xterm") << "#!/bin/sh\n";
     std::filesystem::permissions(bin_ / "xterm", std::filesystem::perms::owner_all);
     EXPECT_THAT(launchError(), HasSubstr("esscmd.exe was not found on the search path"));
-}
-
-/// The stand-in run directly: its exit status and all it wrote.
-std::pair<int, std::string> RunStandIn(const std::string& script, const std::string& exitStatus = "") {
-    const std::string command = "ESSCMD_STANDIN_LOG= ESSCMD_STANDIN_SECONDS=0 ESSCMD_STANDIN_ERROR_PAUSE=0 "
-                                "ESSCMD_STANDIN_EXIT='" + exitStatus + "' '" VANTREL_STAND_IN "' '" +
-                                script + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) output += static_cast<char>(c);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-TEST(StandInTest, RunsTheScriptPrintingEachCommandAndEndsWithTheStatusAsked) {
-    testing::TempConfigHome home;
-    const std::string script = (home.path() / "calc q1.txt").string();
-    std::ofstream(script) << "LOGIN \"essbase01\";\r\n\nLOGOUT;";  // no line end at the end
-    for (const auto& [asked, status] : {std::pair{"", 0}, {"3", 3}, {"255", 255}}) {
-        const auto [ended, output] = RunStandIn(script, asked);
-        EXPECT_EQ(ended, status) << output;
-        EXPECT_EQ(output, StandInOutput(script, {"LOGIN \"essbase01\";", "LOGOUT;"}));
-    }
-    // A script's own status line wins over the environment's and is no command.
-    std::ofstream(script, std::ios::app) << "\nSTANDIN-EXIT 4\r\n";
-    const auto [ended, output] = RunStandIn(script, "3");
-    EXPECT_EQ(ended, 4) << output;
-    EXPECT_EQ(output, StandInOutput(script, {"LOGIN \"essbase01\";", "LOGOUT;"}));
-}
-
-TEST(StandInTest, FailuresAreNamedAndEndWithStatus2) {
-    testing::TempConfigHome home;
-    const std::string script = (home.path() / "calc.txt").string();
-    std::ofstream(script) << "LOGIN;\n";
-    const std::string badLine = (home.path() / "bad line.txt").string();
-    std::ofstream(badLine) << "LOGIN;\nSTANDIN-EXIT 1e3\n";
-    const struct {
-        std::string script, exitStatus, message;
-    } cases[] = {
-        {"-calc.txt", "", "unknown option: -calc.txt"},
-        {"/nonexistent/calc q1.txt", "", "script file not found: /nonexistent/calc q1.txt"},
-        {"/nonexistent/calc q1.txt", "3", "script file not found"},
-        {"/dev/null", "", "not a script file: /dev/null"},
-        {script, "256", "exit status (ESSCMD_STANDIN_EXIT or STANDIN-EXIT) must be from 0 to 255, not \"256\""},
-        {script, "x", "must be from 0 to 255, not \"x\""},
-        {badLine, "", "must be from 0 to 255, not \"1e3\""},
-    };
-    for (const auto& [script, exitStatus, message] : cases) {
-        const auto [status, output] = RunStandIn(script, exitStatus);
-        EXPECT_EQ(status, 2) << script;
-        EXPECT_THAT(output, HasSubstr(message));
-    }
 }
 
 }  // namespace

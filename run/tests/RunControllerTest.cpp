@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <random>
 
 #include "queue/LocalTime.h"
 #include "queue/QueueEntry.h"
@@ -220,42 +219,6 @@ TEST_F(RunControllerTest, ACountBoxHeldOpenNeverLeadsToMoreThanN) {
     desktop.endScript("/a");
     tick();
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
-}
-
-TEST_F(RunControllerTest, AQuietRunNeverHasMoreThanNScriptsWhateverTheirWindowsDo) {
-    // Terminals that map late or never, scripts that end at random, some
-    // sharing one window (their own windows go while they run), N changed at random.
-    std::mt19937 random(7);
-    const auto pick = [&](int low, int high) { return std::uniform_int_distribution(low, high)(random); };
-    Strings paths;
-    for (int i = 0; i < 60; ++i) paths.push_back("/calc/q" + std::to_string(i % 7));
-    queue(paths);
-    run.setRunMessagesShown(false);
-    run.onStartStopClicked();
-    for (int step = 0; step < 20000 && run.phase() == RunPhase::Running; ++step) {
-        const int n = pick(1, 4);
-        run.setConcurrency(n);
-        const std::size_t startedBefore = desktop.started.size();
-        const std::size_t runningBefore = desktop.runningScripts();
-        tick();
-        if (desktop.started.size() > startedBefore) {
-            ASSERT_LT(runningBefore, static_cast<std::size_t>(n)) << "step " << step;
-        }
-        now += 30ms;
-        for (testing::FakeDesktop::Script& script : desktop.scripts) {
-            if (script.ended) continue;
-            const int what = pick(0, 99);
-            if (what < 3) {
-                desktop.mapStartedWindows();
-            } else if (what < 4) {
-                desktop.closeWindowTitled(script.request.commandLine);
-            } else if (what < 6) {
-                desktop.endScript(script.request.scriptPath, pick(0, 2));
-            }
-        }
-    }
-    EXPECT_EQ(desktop.started, paths);
-    EXPECT_TRUE(view.notices.empty());
 }
 
 TEST_F(RunControllerTest, AFailedLaunchOrARecordThatCannotBeWrittenStopsTheRunAndTheRowWaits) {

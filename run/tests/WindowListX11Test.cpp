@@ -71,14 +71,6 @@ TEST_P(X11WindowListTest, CountsTitledUnownedWindowsShownOrHidden) {
     EXPECT_EQ(count(""), desktop + 4);
 }
 
-// A window manager taking a window on puts it into its frame before it sets
-// WM_STATE; the script's window must not drop out of the count meanwhile.
-TEST_P(X11WindowListTest, AClientNotYetManagedInsideAnUntitledFrameCountsOnce) {
-    const std::int32_t before = count("esscmd.exe");
-    x_.window("esscmd.exe \"/calc/q1.txt\"", x_.window());
-    EXPECT_EQ(count("esscmd.exe"), before + 1);
-}
-
 // While nothing listed changes the list hands out the same snapshot, whose
 // counts are kept: a title written again as it was (terminals do that) and a
 // move leave it; a retitle gives a new one, counted afresh.
@@ -98,12 +90,6 @@ TEST_P(X11WindowListTest, TheSameSnapshotUntilAWindowChanges) {
     EXPECT_EQ(count("esscmd.exe"), before + 1);
     EXPECT_NE(list_->snapshot(), quiet);
     EXPECT_EQ(quiet->countMatching("esscmd.exe", MatchMode::Contains), before);
-}
-
-TEST_P(X11WindowListTest, OnlyTheFirst255CharactersOfATitleTakePart) {
-    shown(std::string(260, 'x') + "esscmd.exe" + std::string(30, 'y'));
-    x_.window(std::string(240, 'z') + "esscmd.exe" + std::string(50, 'z'));
-    EXPECT_EQ(count("esscmd.exe"), 1);
 }
 
 TEST_P(X11WindowListTest, WalksClientWindowsFromTheTopOfTheStackingOrder) {
@@ -154,41 +140,6 @@ TEST_P(X11WindowListTest,
     WindowTitleSearch::activateMatchingWindow(*list_, notice, "no such window", MatchMode::Contains);
     // Only the second activation, which matched nothing, said anything.
     EXPECT_EQ(notice.shown, std::vector<std::string>{"No matching applications found."});
-}
-
-// A window manager takes a window on in steps: its frame, the window moved
-// into it, WM_STATE, the client list. A walk between the steps still counts
-// the window once, and so does the list kept from then on. The test plays the
-// manager itself, so the walk falls between the steps every time.
-TEST(X11WindowTakeOnTest, AManagersFrameHoldingAClientNotYetListedStandsForTheClient) {
-    testing::XvfbServer server;
-    testing::XcbTestClient manager(server.display());
-    testing::XcbTestClient program(server.display());
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(manager.c())).data->root;
-    const xcb_window_t check = manager.window("a manager");
-    manager.set(check, "_NET_SUPPORTING_WM_CHECK", "WINDOW", 32, 1, &check);
-    manager.set(root, "_NET_SUPPORTING_WM_CHECK", "WINDOW", 32, 1, &check);
-    const xcb_window_t frame = manager.window();
-    const xcb_window_t script = program.window("esscmd.exe \"/calc/q1.txt\"");
-    program.sync();
-    xcb_reparent_window(manager.c(), script, frame, 0, 0);
-    manager.sync();
-
-    setenv("DISPLAY", server.display().c_str(), 1);
-    const std::unique_ptr<WindowList> list = OpenDesktopWindowList();
-    const auto counted = [&] {
-        return WindowTitleSearch::countMatchingWindows(*list, "esscmd.exe", MatchMode::Contains);
-    };
-    EXPECT_EQ(counted(), 1);
-
-    const std::uint32_t normal[] = {XCB_ICCCM_WM_STATE_NORMAL, XCB_WINDOW_NONE};
-    manager.set(script, "WM_STATE", "WM_STATE", 32, 2, normal);
-    manager.sync();
-    EXPECT_EQ(counted(), 1);
-    manager.set(root, "_NET_CLIENT_LIST", "WINDOW", 32, 1, &script);
-    manager.sync();
-    EXPECT_EQ(counted(), 1);
-    EXPECT_EQ(list->topLevelWindows(), testing::XcbReferenceWalk(manager).windows());
 }
 
 INSTANTIATE_TEST_SUITE_P(, X11WindowListTest,

@@ -95,93 +95,80 @@ protected:
     std::string changeWindow() {
         const int kind =
             windows_.size() < 3 ? 0 : std::uniform_int_distribution<int>(0, 11)(random_);
+        if (kind == 0) return createWindow();
+        const xcb_window_t window = pick();
         std::ostringstream step;
+        step << std::hex;
         switch (kind) {
-            case 0: {
-                // Now and then an untitled window holding a titled one, as a
-                // frame holds a client the manager has not yet taken on.
-                const bool holder = chance(20);
-                const xcb_window_t window = x_.window();
-                if (holder) {
-                    x_.window(randomTitle(), window);
-                } else if (chance(80)) {
-                    setTitle(window, randomTitle());
-                }
-                windows_.push_back(window);
-                step << "create 0x" << std::hex << window
-                     << (holder ? " holding a titled child" : "");
-                break;
-            }
-            case 1: {
-                const xcb_window_t window = pick();
+            case 1:
                 xcb_destroy_window(x_.c(), window);
                 std::erase(windows_, window);
-                step << "destroy 0x" << std::hex << window;
+                step << "destroy 0x" << window;
                 break;
-            }
             case 2:
-            case 3: {
-                const xcb_window_t window = pick();
+            case 3:
                 xcb_map_window(x_.c(), window);
-                step << "map 0x" << std::hex << window;
+                step << "map 0x" << window;
                 break;
-            }
-            case 4: {
-                const xcb_window_t window = pick();
+            case 4:
                 xcb_unmap_window(x_.c(), window);
-                step << "unmap 0x" << std::hex << window;
+                step << "unmap 0x" << window;
                 break;
-            }
-            case 5: {
-                const xcb_window_t window = pick();
+            case 5:
                 iconify(window);
-                step << "iconify 0x" << std::hex << window;
+                step << "iconify 0x" << window;
                 break;
-            }
             case 6: {
-                const xcb_window_t window = pick();
                 const std::string title = randomTitle();
                 setTitle(window, title);
-                step << "retitle 0x" << std::hex << window << " \"" << title << "\"";
+                step << "retitle 0x" << window << " \"" << title << "\"";
                 break;
             }
-            case 7: {
-                const xcb_window_t window = pick();
+            case 7:
                 xcb_delete_property(x_.c(), window, x_.atom("_NET_WM_NAME"));
                 xcb_delete_property(x_.c(), window, XCB_ATOM_WM_NAME);
-                step << "untitle 0x" << std::hex << window;
+                step << "untitle 0x" << window;
                 break;
-            }
             case 8: {
-                const xcb_window_t window = pick();
                 const xcb_window_t owner = pick();
                 x_.set(window, "WM_TRANSIENT_FOR", "WINDOW", 32, 1, &owner);
-                step << "set WM_TRANSIENT_FOR of 0x" << std::hex << window << " to 0x" << owner;
+                step << "set WM_TRANSIENT_FOR of 0x" << window << " to 0x" << owner;
                 break;
             }
             case 9: {
-                const xcb_window_t window = pick();
                 const std::uint32_t mode = chance(50) ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
                 xcb_configure_window(x_.c(), window, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
-                step << (mode == XCB_STACK_MODE_ABOVE ? "raise 0x" : "lower 0x") << std::hex
-                     << window;
+                step << (mode == XCB_STACK_MODE_ABOVE ? "raise 0x" : "lower 0x") << window;
                 break;
             }
             case 10: {
                 // As a window embeds another, and lets it go again.
-                const xcb_window_t window = pick();
                 const xcb_window_t parent = chance(50) ? pick() : root();
                 xcb_reparent_window(x_.c(), window, parent, 0, 0);
-                step << "reparent 0x" << std::hex << window << " into 0x" << parent;
+                step << "reparent 0x" << window << " into 0x" << parent;
                 break;
             }
-            default: {
-                const xcb_window_t window = pick();
+            default:
                 xcb_delete_property(x_.c(), window, XCB_ATOM_WM_TRANSIENT_FOR);
-                step << "unset WM_TRANSIENT_FOR of 0x" << std::hex << window;
+                step << "unset WM_TRANSIENT_FOR of 0x" << window;
                 break;
-            }
         }
+        return step.str();
+    }
+
+    /// Now and then an untitled window holding a titled one, as a frame holds
+    /// a client the manager has not yet taken on.
+    std::string createWindow() {
+        const bool holder = chance(20);
+        const xcb_window_t window = x_.window();
+        if (holder) {
+            x_.window(randomTitle(), window);
+        } else if (chance(80)) {
+            setTitle(window, randomTitle());
+        }
+        windows_.push_back(window);
+        std::ostringstream step;
+        step << "create 0x" << std::hex << window << (holder ? " holding a titled child" : "");
         return step.str();
     }
 

@@ -114,11 +114,6 @@ protected:
     }
 };
 
-TEST_F(DamagedStoreTest, AFileThatIsNotADatabase) {
-    write("this is not a database, just some text the user saved here\n");
-    expectReportedAndLeftAlone("not a database");
-}
-
 TEST_F(DamagedStoreTest, AnotherProgramsDatabaseIsNeitherTakenOverNorTouched) {
     const char* databases[] = {
         "CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine')",
@@ -135,13 +130,15 @@ TEST_F(DamagedStoreTest, AnotherProgramsDatabaseIsNeitherTakenOverNorTouched) {
     }
 }
 
-TEST_F(DamagedStoreTest, ACorruptedDatabase) {
+TEST_F(DamagedStoreTest, ACorruptedDatabaseOrAFileThatIsNoneAtAll) {
     for (int i = 0; i < 2000; ++i) store->createKey("Q\\entry-" + std::to_string(i));
     store.reset();
     std::string bytes = contents();
     for (std::size_t i = 4096; i < bytes.size(); i += 64) bytes[i] = '\x5A';
     write(bytes);
     expectReportedAndLeftAlone("");
+    write("this is not a database, just some text the user saved here\n");
+    expectReportedAndLeftAlone("not a database");
 }
 
 TEST_F(DamagedStoreTest, AStoreLockedByAnotherProgram) {
@@ -173,19 +170,25 @@ TEST_F(SmallDiskTest, AFullDiskWithoutAStoreGetsNoFileAndSaysSo) {
     EXPECT_EQ(FolderListing(home.storeFile().parent_path()), Names{"filler"});
 }
 
-TEST_F(SmallDiskTest, AStoreOnAFullDiskIsReadAsItStandsAndNothingIsMadeBesideIt) {
+TEST_F(SmallDiskTest, AStoreOnAFullOrReadOnlyDiskIsReadAsItStandsAndNothingIsMadeBesideIt) {
     const Names entries{"01-/s/a", "02-/s/b", "03-/s/c"};
     for (const std::string& entry : entries) OpenUserStore().store->createKey("Q\\" + entry);
-    disk.fill();
     const std::string before = testing::ReadBytes(home.storeFile());
-    OpenedStore opened = OpenUserStore();
-    EXPECT_TRUE(opened.readOnly);
-    EXPECT_EQ(opened.problem.value_or("none"), "the disk is full");
-    EXPECT_EQ(opened.store->subKeys("Q"), entries);
-    EXPECT_THROW(opened.store->createKey("Q\\04-/s/d"), StoreError);
-    EXPECT_EQ(FolderListing(home.storeFile().parent_path()), (Names{"filler", "registry.sqlite3"}));
-    opened.store.reset();
-    EXPECT_TRUE(testing::ReadBytes(home.storeFile()) == before) << "the file was changed";
+    const auto expectReadOnly = [&](const std::string& problem, const Names& files) {
+        OpenedStore opened = OpenUserStore();
+        EXPECT_TRUE(opened.readOnly);
+        EXPECT_EQ(opened.problem.value_or("none"), problem);
+        EXPECT_EQ(opened.store->subKeys("Q"), entries);
+        EXPECT_THROW(opened.store->createKey("Q\\04-/s/d"), StoreError);
+        EXPECT_EQ(FolderListing(home.storeFile().parent_path()), files);
+        opened.store.reset();
+        EXPECT_TRUE(testing::ReadBytes(home.storeFile()) == before) << "the file was changed";
+    };
+    disk.fill();
+    expectReadOnly("the disk is full", {"filler", "registry.sqlite3"});
+    std::filesystem::remove(home.storeFile().parent_path() / "filler");
+    ASSERT_TRUE(disk.makeReadOnly());
+    expectReadOnly("it cannot be written (Read-only file system)", {"registry.sqlite3"});
 }
 
 TEST_F(SmallDiskTest, AWriteToAFullDiskSaysSoAndTheStoreStaysSound) {
@@ -205,19 +208,6 @@ TEST_F(SmallDiskTest, AWriteToAFullDiskSaysSoAndTheStoreStaysSound) {
     store.reset();
     std::filesystem::remove(home.storeFile().parent_path() / "filler");
     EXPECT_EQ(OpenUserStore().store->subKeys("Q"), Names{"01-a"});
-}
-
-TEST_F(SmallDiskTest, AReadOnlyStoreIsReadAndSaysChangesAreNotKept) {
-    OpenUserStore().store->createKey("Q\\01-a");
-    const std::string before = testing::ReadBytes(home.storeFile());
-    ASSERT_TRUE(disk.makeReadOnly());
-    OpenedStore opened = OpenUserStore();
-    EXPECT_TRUE(opened.readOnly);
-    ASSERT_TRUE(opened.problem.has_value());
-    EXPECT_EQ(*opened.problem, "it cannot be written (Read-only file system)");
-    EXPECT_EQ(opened.store->subKeys("Q"), Names{"01-a"});
-    EXPECT_THROW(opened.store->createKey("Q\\02-b"), StoreError);
-    EXPECT_TRUE(testing::ReadBytes(home.storeFile()) == before) << "the file was changed";
 }
 
 }  // namespace
