@@ -83,13 +83,14 @@ TEST_F(QueueEditingTest, ListedPathsAreReadFromTheListsFolderAndAnExportKeepsThe
     listFileToOpen = listFileToSave = (home.path() / "lists" / "list.txt").string();
     const std::string lists = (home.path() / "lists").string();
     // Hand-written: out of order, an empty line, relative paths, a line that only looks numbered.
-    WriteBytes(listFileToOpen, "05-/s/b c.txt\r\n\nnotes\n7-x\n./-dash.txt\r\n03-./sub/./y.txt");
+    WriteBytes(listFileToOpen, "05-/s/b c.txt\r\n\nnotes\n7-x\n2024q1.txt\n./-dash.txt\r\n03-./sub/./y.txt");
     editor.dropFiles(files({"replaced"}));
     list.setCurrentIndex(0);
     editor.importList();
     EXPECT_EQ(list.currentIndex(), -1) << "the old rows went, and the focus with them";
-    const Texts imported{"01-/s/b c.txt", "02-" + lists + "/notes", "03-" + lists + "/7-x",
-                         "04-" + lists + "/-dash.txt", "05-" + lists + "/sub/y.txt"};
+    const Texts imported{"01-/s/b c.txt",          "02-" + lists + "/notes",
+                         "03-" + lists + "/7-x",     "04-" + lists + "/2024q1.txt",
+                         "05-" + lists + "/-dash.txt", "06-" + lists + "/sub/y.txt"};
     EXPECT_EQ(rows(), imported);
     EXPECT_EQ(savedQueue(), imported);
 

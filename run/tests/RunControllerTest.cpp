@@ -201,6 +201,7 @@ TEST_F(RunControllerTest, NoTickOfEitherTimerActsWhileABoxOfTheRunIsOpen) {
     };
     tick();
     EXPECT_EQ(view.notices, (Strings{"0", "esscmd.exe \"/a\""}));
+    EXPECT_EQ(view.runningText, "") << "the boxes give the count";
     EXPECT_EQ(desktop.started, (Strings{"/a"}));
     EXPECT_TRUE(view.monitorTimerOn);
     EXPECT_EQ(view.status, "Scripts Executed:  1");
@@ -297,6 +298,8 @@ TEST_F(RunControllerTest, AfterAKillTheRunIsResumedAndNoScriptStartsTwice) {
     EXPECT_EQ(interrupted->stillRunning, 1);
     program->run.resumeInterruptedRun();
     EXPECT_EQ(marks(), (std::vector<RowProgress>{Done, Running, Waiting, Waiting}));
+    EXPECT_TRUE(program->view.monitorTimerOn) << "/b's end is followed before Start";
+    EXPECT_FALSE(program->run.closeQuestion()) << "no run goes on until Start";
     program->run.onStartStopClicked();
     for (int i = 0; i < 3; ++i) tick();
     EXPECT_EQ(desktop.started, (Strings{"/a", "/b"})) << "/b still runs and counts against N";
@@ -362,6 +365,16 @@ TEST_F(RunControllerTest, RunAgainAndSkipChangeWhatTheRunStillStarts) {
     EXPECT_EQ(view.status, "Scripts Executed:  3") << "the failed script ran again";
     EXPECT_EQ(run.ending(), RunEnding::AllSucceeded);
     EXPECT_EQ(journalLines().size(), 3u) << "a skipped script has no line";
+
+    run.runAgain({2});  // after the end too, and Start runs it
+    EXPECT_EQ(view.caption, kStartCaption);
+    run.onStartStopClicked();
+    tick();
+    EXPECT_EQ(desktop.started, (Strings{"/a", "/c", "/a", "/c"}));
+    run.onStartStopClicked();
+    desktop.endEveryScript();
+    run.onCompletionTick();
+    EXPECT_EQ(view.status, "Scripts Completed:  4") << "every launch that ended, not the skipped entry";
 }
 
 TEST_F(RunControllerTest, AWindowOfAScriptQueuedMoreThanOnceStandsForOneLaunchOnly) {
