@@ -242,6 +242,9 @@ read_tests
 all_targets=()
 for i in "${selected[@]}"; do all_targets+=(${tests[i]}); done
 mapfile -t all_targets < <(printf '%s\n' "${all_targets[@]}" | sort -u)
+# A target the list names that no longer exists would fail every build and pass for a catch.
+build_targets "${all_targets[@]}" ||
+    die "the targets the faults name do not build without a fault (see $work/logs/build.txt)"
 echo "Running the tests without a fault: ${all_targets[*]}"
 if ! failed=$(run_tests "$work/logs/without-fault.txt" "${all_targets[@]}"); then
     cat "$work/logs/without-fault.txt" >&2
