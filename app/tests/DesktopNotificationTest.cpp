@@ -28,7 +28,7 @@ public:
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(output[1], STDOUT_FILENO);
-            ::execlp("dbus-daemon", "dbus-daemon", "--session",  // the per-user bus configuration
+            ::execlp("dbus-daemon", "dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf",
                      "--nofork", "--print-address", nullptr);
             ::_exit(127);
         }
