@@ -199,6 +199,45 @@ TEST_F(StartUpTest, OpenLogOpensTheLogOfTheSelectedScriptOrSaysWhyNot) {
                                      "The log " + log + " cannot be opened."}));
 }
 
+// The program killed during a run leaves its record; the next start offers to
+// resume it, except a start from the command line, which resumes it unasked.
+TEST_F(StartUpTest, AKilledRunIsResumedAsAnsweredOrUnaskedByStartAndADamagedRecordAsksWhatRan) {
+    const auto interruptedBoxes = [this] {
+        return std::count_if(view.boxes.begin(), view.boxes.end(), [](const std::string& box) {
+            return box.find("was interrupted") != std::string::npos;
+        });
+    };
+    queue("/a", 1), queue("/b", 2);
+    store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
+    start();
+    logic->onCommand(Command::StartStop);
+    logic->onLaunchTick();
+    desktop.endEveryScript();
+    for (const bool fromCommandLine : {false, true}) {
+        view = {};
+        state = {};
+        start(std::nullopt, fromCommandLine ? *ParseProgramOptions(Strings{"--start"}).options : ProgramOptions{});
+        EXPECT_EQ(interruptedBoxes(), fromCommandLine ? 0 : 1) << fromCommandLine;
+        EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{RowProgress::Done, RowProgress::Waiting}))
+            << fromCommandLine;
+    }
+    logic->onWindowShown();
+    logic->onLaunchTick();
+    EXPECT_EQ(desktop.started, (Strings{testing::NativePath("/a"), testing::NativePath("/b")}));
+
+    for (const bool takeAsDone : {false, true}) {
+        testing::WriteBytes(stateFolder / "runs" / "last-run.txt", "edited by hand\n");
+        view = {};
+        state = {};
+        view.confirmAnswer = takeAsDone;
+        start();
+        ASSERT_EQ(view.boxes.size(), 1u);
+        EXPECT_NE(view.boxes[0].find("Which of its scripts started cannot be told"), std::string::npos);
+        const RowProgress shown = takeAsDone ? RowProgress::Skipped : RowProgress::Waiting;
+        EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{shown, shown})) << takeAsDone;
+    }
+}
+
 /// A run a scheduler starts from the command line on a queue of three scripts.
 /// The timers tick until the window closes or both stop; once N scripts run,
 /// or none is left to start, the oldest ends with the status its case gives it.
