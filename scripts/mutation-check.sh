@@ -6,10 +6,14 @@
 # fails. Prints each fault's fate, then the caught out of the total and every
 # fault that survived. The working tree is never changed.
 #
-#   scripts/mutation-check.sh [--work DIR] [--list] [FAULT...]
+#   scripts/mutation-check.sh [--work DIR] [--list] [--every] [FAULT...]
 #
 #   FAULT...    only these faults (by name); all of them by default
 #   --list      checks that every fault still applies, lists them and ends
+#   --every     runs every named test on each fault, not only up to the
+#               first that fails, and writes each fault's catching tests to
+#               catches.txt in the --work DIR: a test that catches only what
+#               others catch too adds no bite
 #   --work DIR  keeps the copy, its build and the logs in DIR, so that the
 #               next check there rebuilds only what changed meanwhile;
 #               by default they live in a temporary folder, removed at the end
@@ -24,11 +28,13 @@ test_timeout=180
 
 work=""
 list_only=false
+every=false
 wanted=()
 while [ $# -gt 0 ]; do
     case $1 in
         --work) work=$2; shift 2 ;;
         --list) list_only=true; shift ;;
+        --every) every=true; shift ;;
         -*) echo "unknown option: $1" >&2; exit 2 ;;
         *) wanted+=("$1"); shift ;;
     esac
@@ -216,15 +222,17 @@ tests_regex() {
     echo "^($alternatives)\$"
 }
 
-# Runs the tests; prints the first that failed and returns 1 when one did.
+# Runs the tests; prints the ones that failed, the first of them first, and
+# returns 1 when one did.
 run_tests() {
-    local log=$1
+    local log=$1 stop=--stop-on-failure
     shift
-    if ctest --test-dir "$build" -R "$(tests_regex "$@")" --stop-on-failure \
+    $every && stop=""
+    if ctest --test-dir "$build" -R "$(tests_regex "$@")" $stop \
         --timeout "$test_timeout" --output-on-failure >"$log" 2>&1; then
         return 0
     fi
-    awk '/Test +#[0-9]+: / && !/ Passed / { sub(/^.*Test +#[0-9]+: /, ""); print $1; exit }' "$log"
+    awk '/Test +#[0-9]+: / && !/ Passed / { sub(/^.*Test +#[0-9]+: /, ""); printf "%s ", $1 }' "$log"
     return 1
 }
 
@@ -254,6 +262,7 @@ echo "They pass ($((SECONDS - began)) s so far)."
 
 caught=0
 survivors=()
+: >"$work/catches.txt"
 for i in "${selected[@]}"; do
     name=${names[i]} file=$src/${files[i]}
     fault_began=$SECONDS
@@ -266,7 +275,8 @@ for i in "${selected[@]}"; do
     elif failed=$(run_tests "$work/logs/$name.txt" ${tests[i]}); then
         fate="SURVIVED"
     else
-        fate="caught by $failed"
+        fate="caught by ${failed%% *}"
+        printf '%s\t%s\n' "$name" "$failed" >>"$work/catches.txt"
     fi
     # Restored with a new time, so the next build compiles it again.
     cp "$work/original" "$file"
