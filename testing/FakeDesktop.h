@@ -1,9 +1,7 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,16 +14,12 @@ namespace vantrel::testing {
 
 /// A desktop whose windows a test opens and closes, and whose launcher starts
 /// scripts that run until the test ends them. A started script's window shows
-/// only when the test says its terminal has mapped it, or, given a clock and
-/// a delay, once that much time has passed since the start. Ending a script
-/// closes its window, and its runner writes a real outcome file, as the real
-/// one does.
+/// only when the test says its terminal has mapped it. Ending a script closes
+/// its window, and its runner writes a real outcome file, as the real one does.
 class FakeDesktop : public WindowList, public Launcher {
 public:
-    using TimePoint = std::chrono::steady_clock::time_point;
     struct Script {
         LaunchRequest request;
-        TimePoint startedAt;
         bool mapped = false;
         bool ended = false;
     };
@@ -33,8 +27,6 @@ public:
     std::vector<TopLevelWindow> windows;
     std::vector<std::string> started;  // the script paths, in launch order
     std::vector<Script> scripts;       // in launch order
-    std::function<TimePoint()> clock;
-    std::chrono::milliseconds mapDelay{-1};  // negative: only mapStartedWindows() maps
     std::string launchFailure;  // when set, every launch fails with it
     WindowHandle activated = 0;
     std::vector<WindowHandle> minimized;
@@ -79,12 +71,7 @@ public:
             std::count_if(scripts.begin(), scripts.end(), [](const Script& s) { return !s.ended; }));
     }
 
-    std::vector<TopLevelWindow> topLevelWindows() override {
-        if (mapDelay.count() >= 0)
-            for (Script& script : scripts)
-                if (clock() - script.startedAt >= mapDelay) map(script);
-        return windows;
-    }
+    std::vector<TopLevelWindow> topLevelWindows() override { return windows; }
     bool isMinimized(WindowHandle window) override {
         return std::find(minimized.begin(), minimized.end(), window) != minimized.end();
     }
@@ -93,7 +80,7 @@ public:
     ProcessIdentity startScript(const LaunchRequest& request) override {
         if (!launchFailure.empty()) throw LaunchError(launchFailure);
         started.push_back(request.scriptPath);
-        scripts.push_back({request, clock ? clock() : TimePoint{}});
+        scripts.push_back({request});
         return {scripts.size(), 1};
     }
     bool isRunning(const ProcessIdentity& process) override {

@@ -207,21 +207,6 @@ TEST_F(RunControllerTest, NoTickOfEitherTimerActsWhileABoxOfTheRunIsOpen) {
     EXPECT_EQ(view.status, "Scripts Executed:  1");
 }
 
-TEST_F(RunControllerTest, ACountBoxHeldOpenNeverLeadsToMoreThanN) {
-    // A slow user on a loaded desktop: every box stays open 3 s, a terminal
-    // maps its window half a second after the start.
-    queue({"/a", "/b", "/c"});
-    desktop.clock = [this] { return now; };
-    desktop.mapDelay = 500ms;
-    view.onBox = [this](const std::string&) { now += 3s; };
-    run.onStartStopClicked();
-    for (int i = 0; i < 5; ++i) tick();
-    EXPECT_EQ(desktop.started, (Strings{"/a"}));
-    desktop.endScript("/a");
-    tick();
-    EXPECT_EQ(desktop.started, (Strings{"/a", "/b"}));
-}
-
 TEST_F(RunControllerTest, AFailedLaunchOrARecordThatCannotBeWrittenStopsTheRunAndTheRowWaits) {
     queue({"/a"});
     // A file where the state folder should be: nothing is started that could not be noted down.
