@@ -202,6 +202,7 @@ TEST_F(StartUpTest, OpenLogOpensTheLogOfTheSelectedScriptOrSaysWhyNot) {
 // The program killed during a run leaves its record; the next start offers to
 // resume it, except a start from the command line, which resumes it unasked.
 TEST_F(StartUpTest, AKilledRunIsResumedAsAnsweredOrUnaskedByStartAndADamagedRecordAsksWhatRan) {
+    using enum RowProgress;
     const auto interruptedBoxes = [this] {
         return std::count_if(view.boxes.begin(), view.boxes.end(), [](const std::string& box) {
             return box.find("was interrupted") != std::string::npos;
@@ -213,13 +214,13 @@ TEST_F(StartUpTest, AKilledRunIsResumedAsAnsweredOrUnaskedByStartAndADamagedReco
     logic->onCommand(Command::StartStop);
     logic->onLaunchTick();
     desktop.endEveryScript();
-    for (const bool fromCommandLine : {false, true}) {
+    const ProgramOptions fromCommandLine = *ParseProgramOptions(Strings{"--start"}).options;
+    for (const bool started : {false, true}) {
         view = {};
         state = {};
-        start(std::nullopt, fromCommandLine ? *ParseProgramOptions(Strings{"--start"}).options : ProgramOptions{});
-        EXPECT_EQ(interruptedBoxes(), fromCommandLine ? 0 : 1) << fromCommandLine;
-        EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{RowProgress::Done, RowProgress::Waiting}))
-            << fromCommandLine;
+        start(std::nullopt, started ? fromCommandLine : ProgramOptions{});
+        EXPECT_EQ(interruptedBoxes(), started ? 0 : 1) << started;
+        EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{Done, Waiting})) << started;
     }
     logic->onWindowShown();
     logic->onLaunchTick();
@@ -233,7 +234,7 @@ TEST_F(StartUpTest, AKilledRunIsResumedAsAnsweredOrUnaskedByStartAndADamagedReco
         start();
         ASSERT_EQ(view.boxes.size(), 1u);
         EXPECT_NE(view.boxes[0].find("Which of its scripts started cannot be told"), std::string::npos);
-        const RowProgress shown = takeAsDone ? RowProgress::Skipped : RowProgress::Waiting;
+        const RowProgress shown = takeAsDone ? Skipped : Waiting;
         EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{shown, shown})) << takeAsDone;
     }
 }
