@@ -100,6 +100,15 @@ HWND ShownWindowOfClass(const wchar_t* windowClass) {
     return found.second;
 }
 
+/// A key pressed in a window of this thread, posted to it: it reaches a
+/// pop-up menu's own loop whichever window has the desktop's keyboard focus,
+/// which a program the test started (the log viewer) may have taken.
+void PressKeyIn(HWND window, WORD key) {
+    const LPARAM scanCode = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(window, WM_KEYDOWN, key, 1 | scanCode);
+    PostMessageW(window, WM_KEYUP, key, 1 | scanCode | (LPARAM{3} << 30));
+}
+
 /// The items of the pop-up menu `open` brings up, which is then closed as
 /// Escape would close it, or, given a `choice`, that item is chosen with the
 /// arrow keys and Enter; empty when none comes up.
@@ -119,8 +128,8 @@ Texts PopupMenu(const std::function<void()>& open, const std::string& choice = {
         }
         const auto found = std::find(items.begin(), items.end(), chosen);
         if (found == items.end()) return EndMenu(), void();
-        for (auto item = items.begin(); item <= found; ++item) PressKey(VK_DOWN);
-        PressKey(VK_RETURN);
+        for (auto item = items.begin(); item <= found; ++item) PressKeyIn(shown, VK_DOWN);
+        PressKeyIn(shown, VK_RETURN);
     });
     open();
     KillTimer(nullptr, timer);
