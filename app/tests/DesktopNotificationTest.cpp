@@ -15,20 +15,29 @@
 #include <string>
 
 #include "app/DesktopNotification.h"
+#include "testing/FileBytes.h"
+#include "testing/TempFolder.h"
 
 namespace vantrel {
 namespace {
 
-/// A dbus-daemon for this test alone; its address is read from its output.
+/// A dbus-daemon for this test alone, on a socket in a folder of its own and
+/// open to every caller; its address is read from its output.
 class PrivateDesktopBus {
 public:
     PrivateDesktopBus() {
+        const std::string configuration = (folder_.path() / "bus.conf").string();
+        testing::WriteBytes(configuration,
+                            "<busconfig><listen>unix:dir=" + folder_.path().string() +
+                                "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                                "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/><allow own=\"*\"/>"
+                                "</policy></busconfig>");
         int output[2];
         if (::pipe(output) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(output[1], STDOUT_FILENO);
-            ::execlp("dbus-daemon", "dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf",
+            ::execlp("dbus-daemon", "dbus-daemon", ("--config-file=" + configuration).c_str(),
                      "--nofork", "--print-address", nullptr);
             ::_exit(127);
         }
@@ -46,6 +55,7 @@ public:
     const std::string& address() const { return address_; }
 
 private:
+    testing::TempFolder folder_;
     pid_t pid_ = 0;
     std::string address_;
 };
