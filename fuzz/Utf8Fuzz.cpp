@@ -1,4 +1,4 @@
-// The UTF-8 decoder and the upper-case helpers on any bytes: decoding and
+// The UTF-8 decoder and the upper-case functions on any bytes: decoding and
 // encoding again gives the bytes back, upper case keeps valid text valid and
 // invalid bytes as they were, and a first-characters cut is a prefix.
 

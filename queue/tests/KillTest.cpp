@@ -59,7 +59,7 @@ public:
         if (pid_ == 0) {
             ::fcntl(ends[1], F_SETFD, 0);
             const std::string start = std::to_string(randomStart), fd = std::to_string(ends[1]);
-            execl(VANTREL_KILL_HELPER, VANTREL_KILL_HELPER, start.c_str(), sideFile.c_str(),
+            execl(VANTREL_EDITOR_TO_KILL, VANTREL_EDITOR_TO_KILL, start.c_str(), sideFile.c_str(),
                   fd.c_str(), nullptr);
             _exit(127);
         }

@@ -6,7 +6,7 @@
 //   after N <entries>    the record once command N is done
 // Entries are separated by tabs. Once a line is written, its first letter goes
 // to the file descriptor LINES_FD, so the test can time its kill from the
-// start of a command.   KillHelper RANDOM_START SIDE_FILE LINES_FD
+// start of a command.   EditorToKill RANDOM_START SIDE_FILE LINES_FD
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -43,9 +43,9 @@ struct EditedQueue : Notice, Prompt {
     QueueEditor editor;
 };
 
-class KillHelper {
+class EditorToKill {
 public:
-    KillHelper(unsigned randomStart, const std::string& sideFile, int lines)
+    EditorToKill(unsigned randomStart, const std::string& sideFile, int lines)
         : random_(randomStart),
           lines_(lines),
           side_(::open(sideFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600)),
@@ -58,7 +58,7 @@ public:
         writeListFiles();
         makeScripts();
     }
-    ~KillHelper() { ::close(side_); }
+    ~EditorToKill() { ::close(side_); }
 
     [[noreturn]] void run() {
         for (int n = 0;; ++n) {
@@ -147,7 +147,7 @@ private:
 
 int main(int argc, char** argv) {
     if (argc != 4) return 2;
-    vantrel::testing::KillHelper(static_cast<unsigned>(std::stoul(argv[1])), argv[2],
+    vantrel::testing::EditorToKill(static_cast<unsigned>(std::stoul(argv[1])), argv[2],
                                  std::stoi(argv[3]))
         .run();
 }
