@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -52,7 +53,9 @@ public:
     void setStatus(std::string_view text) override { status = text; }
     void setRunningText(std::string_view text) override { runningText = text; }
     void notifyDesktop(std::string_view text) override { desktopNotices.emplace_back(text); }
-    void setCommandChecked(Command command, bool checked) override { checkedCommands[command] = checked; }
+    void setCommandChecked(Command command, bool checked) override {
+        checkedCommands[command] = checked;
+    }
     void setLaunchTimerOn(bool on) override { launchTimerOn = on; }
     void setMonitorTimerOn(bool on) override { monitorTimerOn = on; }
     void closeWindow() override { closed = true; }
@@ -65,6 +68,12 @@ public:
     bool openFile(const std::string& path) override {
         openedFiles.push_back(path);
         return filesOpen;
+    }
+    /// How many of the boxes shown have these words in their text.
+    std::size_t boxesWith(std::string_view words) const {
+        return static_cast<std::size_t>(std::count_if(
+            boxes.begin(), boxes.end(),
+            [&](const std::string& box) { return box.find(words) != std::string::npos; }));
     }
 
 private:

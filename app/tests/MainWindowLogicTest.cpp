@@ -203,11 +203,6 @@ TEST_F(StartUpTest, OpenLogOpensTheLogOfTheSelectedScriptOrSaysWhyNot) {
 // resume it, except a start from the command line, which resumes it unasked.
 TEST_F(StartUpTest, AKilledRunIsResumedAsAnsweredOrUnaskedByStartAndADamagedRecordAsksWhatRan) {
     using enum RowProgress;
-    const auto interruptedBoxes = [this] {
-        return std::count_if(view.boxes.begin(), view.boxes.end(), [](const std::string& box) {
-            return box.find("was interrupted") != std::string::npos;
-        });
-    };
     queue("/a", 1), queue("/b", 2);
     store->setStringValue(kSettingsKeyPath, "ShowRunMessages", "0");
     start();
@@ -219,7 +214,7 @@ TEST_F(StartUpTest, AKilledRunIsResumedAsAnsweredOrUnaskedByStartAndADamagedReco
         view = {};
         state = {};
         start(std::nullopt, started ? fromCommandLine : ProgramOptions{});
-        EXPECT_EQ(interruptedBoxes(), started ? 0 : 1) << started;
+        EXPECT_EQ(view.boxesWith("was interrupted"), started ? 0u : 1u) << started;
         EXPECT_EQ(view.list.progresses(), (std::vector<RowProgress>{Done, Waiting})) << started;
     }
     logic->onWindowShown();

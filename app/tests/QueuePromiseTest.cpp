@@ -125,11 +125,7 @@ struct Program {
         logic.load();
         view.confirmAnswer = true;
     }
-    bool askedToResume() const {
-        return std::any_of(view.boxes.begin(), view.boxes.end(), [](const std::string& box) {
-            return box.find("was interrupted") != std::string::npos;
-        });
-    }
+    bool askedToResume() const { return view.boxesWith("was interrupted") > 0; }
 
     void select(const std::vector<bool>& rows, int current) {
         for (int row = 0; row < view.list.count(); ++row) view.list.setSelected(row, rows[row]);
