@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/WideText_windows.h"
+#include "app/win32/WindowText.h"
 
 namespace vantrel::testing {
 
@@ -38,12 +38,6 @@ public:
     ModalAnswerer& operator=(const ModalAnswerer&) = delete;
 
     std::vector<Seen> seen;
-
-    static std::string TextOf(HWND window) {
-        std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-        text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-        return Utf8FromWide(text);
-    }
 
 private:
     static void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
@@ -78,9 +72,9 @@ private:
     static Seen describe(HWND dialog) {
         // The statics of a message box's text (Windows numbers it 0xFFFF, Wine 100) and icon.
         constexpr int kMessageIconId = 0x0440;
-        Seen box{TextOf(dialog), {}, {}};
+        Seen box{win32::WindowTextOf(dialog), {}, {}};
         for (const int id : {0xFFFF, 100})
-            if (HWND text = GetDlgItem(dialog, id)) box.text = TextOf(text);
+            if (HWND text = GetDlgItem(dialog, id)) box.text = win32::WindowTextOf(text);
         const auto icon = reinterpret_cast<HICON>(
             shown(dialog, kMessageIconId) ? SendDlgItemMessageW(dialog, kMessageIconId, STM_GETICON, 0, 0) : 0);
         for (const auto& [standard, name] : {std::pair{IDI_INFORMATION, "information "},

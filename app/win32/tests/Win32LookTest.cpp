@@ -161,8 +161,8 @@ TEST_F(Win32LookTest, AboutShowsTheVersionTextWithCloseFocusedAndTheLinkOverTheN
     std::vector<std::string> texts;
     ModalAnswerer answerer([&](HWND box, const ModalAnswerer::Seen& seen) {
         if (seen.title != "About Vantrel") return IDOK;
-        texts.push_back(ModalAnswerer::TextOf(GetDlgItem(box, kAboutTextId)));
-        texts.push_back(ModalAnswerer::TextOf(GetDlgItem(box, kLinkId)));
+        texts.push_back(WindowTextOf(GetDlgItem(box, kAboutTextId)));
+        texts.push_back(WindowTextOf(GetDlgItem(box, kLinkId)));
         EXPECT_EQ(GetFocus(), GetDlgItem(box, kAboutCloseId));
         for (const auto& [id, twips] : {std::pair{kAboutTextId, kAboutText}, {kLegalNoticeId, kLegalNotice},
                                         {kLinkId, kLink}, {kAboutCloseId, kCloseButton}})

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/win32/Win32MainWindow.h"
+#include "base/WideText_windows.h"
 #include "queue/QueueEntry.h"
 #include "testing/FakeDesktop.h"
 #include "testing/FileBytes.h"
@@ -117,7 +118,7 @@ struct Win32WindowFixture : ::testing::Test {
                             (SendMessageW(list, LB_GETSEL, row, 0) > 0 ? "*" : ""));
         return texts;
     }
-    std::string textOf(int id) const { return ModalAnswerer::TextOf(control(id)); }
+    std::string textOf(int id) const { return win32::WindowTextOf(control(id)); }
 };
 
 }  // namespace vantrel::testing

@@ -164,7 +164,7 @@ TEST_F(Win32WindowTest, StartUpShowsTheSavedQueueConcurrencyAndHiddenTitleAndAPi
     EXPECT_EQ(textOf(kConcurrencyId), "1");
     EXPECT_EQ(store->stringValue(kSettingsKeyPath, "Id"), "abc");
     EXPECT_EQ(textOf(kStartStop), "Start");
-    EXPECT_EQ(ModalAnswerer::TextOf(window->handle()), "Vantrel");
+    EXPECT_EQ(WindowTextOf(window->handle()), "Vantrel");
     EXPECT_EQ(textOf(kPartialTitleEditId), "esscmd.exe");
     EXPECT_FALSE(IsWindowVisible(control(kPartialTitleEditId)));
     EXPECT_EQ(SendMessageW(control(kQueueListId), LB_GETHORIZONTALEXTENT, 0, 0),
@@ -328,7 +328,7 @@ TEST_F(Win32WindowTest, TheRowUnderTheMouseShowsItsTooltip) {
     open({kQueue[0], kQueue[1]});
     const std::string running = kB + "\nRunning since 10:00:00";
     window->queueList().setRowProgress(1, RowProgress::Running, running);
-    const auto tooltip = [] { return ModalAnswerer::TextOf(ShownWindowOfClass(TOOLTIPS_CLASSW)); };
+    const auto tooltip = [] { return WindowTextOf(ShownWindowOfClass(TOOLTIPS_CLASSW)); };
     for (const auto& [row, text] : {std::pair{1, running}, std::pair{0, kA}}) {
         RECT item;
         SendMessageW(control(kQueueListId), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
