@@ -38,6 +38,17 @@ TEST(TimeLeftTest, DurationsAreTheMedianOfWhatTheJournalKeptAndItsOddLinesArePas
         EXPECT_EQ(durations.medianOf(none), std::nullopt) << none;
     EXPECT_EQ(durations.medianOf("/e"), 7500ms);
     EXPECT_EQ(ScriptDurations::FromJournal(folder.path() / "missing").medianOf("/e"), std::nullopt);
+
+    // Of 62 nights' journals only the newest 60 are read.
+    testing::TempFolder longer;
+    RunJournal nights(longer.path());
+    for (int night = 0; night < 62; ++night) {
+        const WallTime start = day + std::chrono::days(night);
+        const char* script = night < 2 ? "/old" : "/new";
+        nights.append({std::string("01-") + script, script, start, start + 1s, start + 1min, "0", ""});
+    }
+    EXPECT_EQ(ScriptDurations::FromJournal(longer.path()).medianOf("/old"), std::nullopt);
+    EXPECT_EQ(ScriptDurations::FromJournal(longer.path()).medianOf("/new"), 1min);
 }
 
 TEST(TimeLeftTest, WaitingScriptsTakeTheFirstPlaceFreeAndAnyUnknownScriptGivesNoEstimate) {
