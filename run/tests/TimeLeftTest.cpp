@@ -47,8 +47,9 @@ TEST(TimeLeftTest, DurationsAreTheMedianOfWhatTheJournalKeptAndItsOddLinesArePas
         const char* script = night < 2 ? "/old" : "/new";
         nights.append({std::string("01-") + script, script, start, start + 1s, start + 1min, "0", ""});
     }
-    EXPECT_EQ(ScriptDurations::FromJournal(longer.path()).medianOf("/old"), std::nullopt);
-    EXPECT_EQ(ScriptDurations::FromJournal(longer.path()).medianOf("/new"), 1min);
+    const ScriptDurations recent = ScriptDurations::FromJournal(longer.path());
+    EXPECT_EQ(recent.medianOf("/old"), std::nullopt);
+    EXPECT_EQ(recent.medianOf("/new"), 1min);
 }
 
 TEST(TimeLeftTest, WaitingScriptsTakeTheFirstPlaceFreeAndAnyUnknownScriptGivesNoEstimate) {
